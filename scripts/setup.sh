@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tarnu needs to build and test, only those that are missing.
+# Usage: scripts/setup.sh [fuzz]   ("fuzz" adds clang and its fuzzing runtime)
+set -euo pipefail
+
+packages=(cmake ninja-build g++ ccache pkg-config zlib1g-dev libgtest-dev gzip)
+if [[ "${1:-}" == "fuzz" ]]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

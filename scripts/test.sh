@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test. Usage: scripts/test.sh [default|asan]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset="${1:-default}"
+scripts/setup.sh
+scripts/build.sh "$preset"
+ctest --preset "$preset" -j "$(nproc)"

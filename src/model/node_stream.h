@@ -1,0 +1,23 @@
+#pragma once
+
+// The byte format of a whole tree: a marker (-1), the number of top-level nodes, then one
+// record per node in flat order. The ZuBook tree and the shared tree are stored this way.
+
+#include <vector>
+
+#include "common/stream.h"
+#include "model/tree.h"
+
+namespace tarnu {
+
+inline constexpr std::int32_t kNodeHeaderLength = 24;
+
+void writeNodeStream(const ZuTree& tree, Stream& out);
+
+// Replaces the whole tree by the stream's content and returns the nodes in the order they
+// were read, which is the flat order of the tree that wrote them (records of a ZuBook
+// address nodes by positions in that order). Raises "Stream read error" when the stream
+// ends early; the nodes read so far stay in the tree.
+std::vector<Node*> readNodeStream(ZuTree& tree, Stream& in);
+
+}  // namespace tarnu

@@ -1,0 +1,209 @@
+#include "model/tree.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tarnu {
+namespace {
+
+std::vector<std::string> captions(const ZuTree& tree, const Node* parent) {
+    std::vector<std::string> out;
+    for (const Node* n : tree.children(parent)) {
+        out.emplace_back(n->text(kColCaption));
+    }
+    return out;
+}
+
+Node* add(ZuTree& tree, Node* parent, std::string_view caption) {
+    Node* n = tree.addChild(parent);
+    tree.setText(n, kColCaption, caption);
+    return n;
+}
+
+class TreeTest : public ::testing::Test {
+protected:
+    AsciiCollation collation;
+    ZuTree tree{collation};
+};
+
+TEST_F(TreeTest, NewNodeDefaults) {
+    Node* n = tree.addChild(nullptr);
+    EXPECT_EQ(n->valueCount(), 0);
+    EXPECT_EQ(n->imageIndex(), 0);
+    EXPECT_EQ(n->selectedImageIndex(), -1);
+    EXPECT_EQ(n->stateIndex(), kStateNone);
+    EXPECT_FALSE(n->isExpanded());
+    EXPECT_EQ(n->linkRecord(), nullptr);
+    EXPECT_EQ(n->text(3), "");
+}
+
+TEST_F(TreeTest, ValueCountFollowsTheHighestColumnEverSet) {
+    Node* n = tree.addChild(nullptr);
+    tree.setText(n, kColKind, "File");
+    EXPECT_EQ(n->valueCount(), 5);
+    EXPECT_EQ(n->text(kColCaption), "");
+    tree.setText(n, kColPath, "/home/u/a.txt");
+    tree.setText(n, kColCaption, "a");
+    tree.setText(n, kColComment, "note");
+    tree.setText(n, kColComment, "");
+    EXPECT_EQ(n->valueCount(), 6);
+    tree.setText(n, kColPath, "/x");  // shrinking a middle value keeps the later ones
+    EXPECT_EQ(n->text(kColCaption), "a");
+    EXPECT_EQ(n->text(kColPath), "/x");
+    EXPECT_EQ(n->text(kColKind), "File");
+    EXPECT_EQ(n->text(kColComment), "");
+}
+
+TEST_F(TreeTest, ChildrenStaySortedCaseInsensitively) {
+    Node* folder = add(tree, nullptr, ":Docs");
+    for (auto c : {"delta", "Alpha", "charlie", "Bravo", "alpha"}) {
+        add(tree, folder, c);
+    }
+    EXPECT_EQ(captions(tree, folder),
+              (std::vector<std::string>{"Alpha", "alpha", "Bravo", "charlie", "delta"}));
+    add(tree, folder, "Echo");
+    add(tree, folder, "apple");
+    EXPECT_EQ(captions(tree, folder), (std::vector<std::string>{"Alpha", "alpha", "apple", "Bravo",
+                                                                "charlie", "delta", "Echo"}));
+}
+
+TEST_F(TreeTest, RenamingMovesANodeToItsNewPlace) {
+    add(tree, nullptr, "b");
+    Node* c = add(tree, nullptr, "c");
+    add(tree, nullptr, "d");
+    ASSERT_EQ(captions(tree, nullptr), (std::vector<std::string>{"b", "c", "d"}));
+    tree.setText(c, kColCaption, "a");
+    EXPECT_EQ(captions(tree, nullptr), (std::vector<std::string>{"a", "b", "d"}));
+    tree.setText(c, kColCaption, "z");
+    EXPECT_EQ(captions(tree, nullptr), (std::vector<std::string>{"b", "d", "z"}));
+}
+
+TEST_F(TreeTest, ManyChildrenInRandomOrderEndSorted) {
+    Node* folder = add(tree, nullptr, ":big");
+    std::mt19937 rng(7);
+    std::vector<std::string> names;
+    for (int i = 0; i < 200000; ++i) {
+        names.push_back("n" + std::to_string(rng()));
+        add(tree, folder, names.back());
+        if (i % 50000 == 0) {
+            tree.children(folder);  // interleaved looks must not break the order
+        }
+    }
+    std::stable_sort(names.begin(), names.end());
+    EXPECT_EQ(captions(tree, folder), names);
+}
+
+TEST_F(TreeTest, FlatOrderIsPreOrderRegardlessOfExpansion) {
+    Node* b = add(tree, nullptr, ":b");
+    Node* a = add(tree, nullptr, ":a");
+    Node* a2 = add(tree, a, "a2");
+    Node* a1 = add(tree, a, ":a1");
+    Node* a1x = add(tree, a1, "x");
+    const std::vector<Node*> expected{a, a1, a1x, a2, b};
+    std::vector<Node*> walked;
+    tree.forEachInFlatOrder([&](Node* n) {
+        walked.push_back(n);
+        return true;
+    });
+    EXPECT_EQ(walked, expected);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(tree.flatPosition(expected[i]), i);
+        EXPECT_EQ(tree.nodeAtFlatPosition(i), expected[i]);
+        EXPECT_EQ(tree.nextInFlatOrder(expected[i]),
+                  i + 1 < expected.size() ? expected[i + 1] : nullptr);
+    }
+    EXPECT_EQ(tree.nodeAtFlatPosition(expected.size()), nullptr);
+    EXPECT_EQ(tree.firstTopLevel(), a);
+    EXPECT_EQ(a1x->parent(), a1);
+}
+
+TEST_F(TreeTest, SelectionTakesSiblingsOnlyAndListsThemInTreeOrder) {
+    Node* f = add(tree, nullptr, ":f");
+    Node* g = add(tree, nullptr, ":g");
+    Node* c = add(tree, f, "c");
+    Node* a = add(tree, f, "a");
+    Node* b = add(tree, f, "b");
+    Node* other = add(tree, g, "x");
+    EXPECT_TRUE(tree.select(c));
+    EXPECT_TRUE(tree.select(a));
+    EXPECT_FALSE(tree.select(other));
+    EXPECT_FALSE(tree.select(g));
+    EXPECT_FALSE(other->isSelected());
+    EXPECT_EQ(tree.selection(), (std::vector<Node*>{a, c}));
+    tree.deselect(a);
+    tree.deselect(c);
+    EXPECT_TRUE(tree.select(other));  // an empty selection takes any node
+    tree.clearSelection();
+    EXPECT_TRUE(tree.select(b));
+    EXPECT_EQ(tree.selectionCount(), 1u);
+    tree.deleteNode(b);
+    EXPECT_TRUE(tree.selection().empty());
+    EXPECT_TRUE(tree.select(g));
+}
+
+TEST_F(TreeTest, DeletingCallsTheHookForTheWholeSubtree) {
+    Node* f = add(tree, nullptr, ":f");
+    Node* sub = add(tree, f, ":sub");
+    add(tree, sub, "file1");
+    add(tree, sub, "file2");
+    Node* keep = add(tree, f, "keep");
+    keep->ensureLinkRecord().hotKey = 0x4041;
+    std::vector<std::string> seen;
+    tree.setDeleteHook([&](Node& n) { seen.emplace_back(n.text(kColCaption)); });
+    tree.deleteNode(sub);
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{":sub", "file1", "file2"}));
+    EXPECT_EQ(tree.nodeCount(), 2u);
+    EXPECT_EQ(captions(tree, f), (std::vector<std::string>{"keep"}));
+    seen.clear();
+    tree.clear();
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(tree.empty());
+}
+
+TEST_F(TreeTest, DeletingManySiblingsAtOnce) {
+    Node* f = add(tree, nullptr, ":f");
+    std::vector<Node*> doomed;
+    for (int i = 0; i < 1000; ++i) {
+        Node* n = add(tree, f, "n" + std::to_string(1000 + i));
+        if (i % 3 == 0) {
+            doomed.push_back(n);
+            add(tree, n, "inner");
+        }
+    }
+    Node* inner = tree.children(doomed[0]).front();
+    doomed.push_back(inner);  // inside another listed node: goes with it, once
+    tree.deleteNodes(doomed);
+    EXPECT_EQ(tree.childCount(f), 666u);
+    EXPECT_EQ(tree.nodeCount(), 667u);
+    auto left = captions(tree, f);
+    EXPECT_TRUE(std::is_sorted(left.begin(), left.end()));
+    EXPECT_EQ(left.front(), "n1001");
+}
+
+TEST_F(TreeTest, DeepChainsNeedNoDeepCallStack) {
+    Node* n = nullptr;
+    for (int i = 0; i < 200000; ++i) {
+        n = add(tree, n, ":d");
+    }
+    EXPECT_EQ(tree.flatPosition(n), 199999u);
+    tree.clear();
+    EXPECT_EQ(tree.nodeCount(), 0u);
+}
+
+TEST(LocaleCollationTest, IgnoresLetterCase) {
+    LocaleCollation c("C.UTF-8");
+    EXPECT_LT(c.compare("apple", "Banana"), 0);
+    EXPECT_GT(c.compare("Cherry", "banana"), 0);
+    EXPECT_EQ(c.compare("ABC", "abc"), 0);
+    // The batch order agrees with pairwise comparison and is stable for equal texts.
+    std::vector<std::string_view> texts{"b", "A", "a", "C"};
+    EXPECT_EQ(c.sortedOrder(texts), (std::vector<std::uint32_t>{1, 2, 0, 3}));
+}
+
+}  // namespace
+}  // namespace tarnu

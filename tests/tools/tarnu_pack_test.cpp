@@ -1,0 +1,125 @@
+// Runs the built tarnu-pack as a user would and checks its output, exit codes and files.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "archive/archive_test_util.h"
+#include "archive/zlb_archive.h"
+
+namespace tarnu {
+namespace {
+
+using test::readFile;
+using test::writeFile;
+
+struct Outcome {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+class TarnuPackTest : public ::testing::Test {
+protected:
+    Outcome pack(const std::vector<std::string>& args) {
+        std::string command = std::string("'") + TARNU_PACK + "'";
+        for (const std::string& a : args) {
+            command += " '" + a + "'";
+        }
+        command += " >'" + (dir / "stdout") + "' 2>'" + (dir / "stderr") + "'";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir / "stdout"),
+                readFile(dir / "stderr")};
+    }
+
+    std::string hexCrc(const std::string& bytes) {
+        char buf[9];
+        std::snprintf(buf, sizeof buf, "%08x", test::zcrc(bytes));
+        return buf;
+    }
+
+    test::ScratchDir dir;
+};
+
+TEST_F(TarnuPackTest, WorksThroughAnArchiveLifeCycle) {
+    const std::string archive = dir / "book.dua";
+    const std::string words = test::text(20000), noise = test::randomBytes(3000);
+    writeFile(dir / "words.txt", words);
+    writeFile(dir / "noise.bin", noise);
+
+    ASSERT_EQ(pack({"create", archive}).exit, 0);
+    TZLBArchive check;
+    check.open(archive);
+    EXPECT_EQ(check.entryCount(), 0);
+
+    ASSERT_EQ(pack({"add", archive, dir / "words.txt", dir / "noise.bin"}).exit, 0);
+    Outcome list = pack({"list", archive});
+    ASSERT_EQ(list.exit, 0);
+    EXPECT_NE(list.out.find("words.txt"), std::string::npos);
+    EXPECT_NE(list.out.find("compressed maximum  " + hexCrc(words)), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("3000 stored     none     " + hexCrc(noise)), std::string::npos)
+        << list.out;
+
+    Outcome toStdout = pack({"extract", archive, "WORDS.TXT", "-"});
+    EXPECT_EQ(toStdout.exit, 0);
+    EXPECT_EQ(toStdout.out, words);
+    ASSERT_EQ(pack({"extract", archive, "noise.bin", dir / "out"}).exit, 0);
+    EXPECT_EQ(readFile(dir / "out/noise.bin"), noise);
+
+    writeFile(dir / "noise.bin", "now short");
+    ASSERT_EQ(pack({"replace", archive, dir / "noise.bin"}).exit, 0);
+    EXPECT_EQ(pack({"extract", archive, "noise.bin", "-"}).out, "now short");
+
+    ASSERT_EQ(pack({"delete", archive, "words.txt"}).exit, 0);
+    EXPECT_EQ(pack({"list", archive}).out.find("words.txt"), std::string::npos);
+    Outcome verify = pack({"verify", archive});
+    EXPECT_EQ(verify.exit, 0);
+    EXPECT_EQ(verify.out, archive + ": 1 entries OK\n");
+}
+
+TEST_F(TarnuPackTest, LevelOptionsReachTheArchive) {
+    writeFile(dir / "w", test::text(5000));
+    ASSERT_EQ(pack({"-0", "create", dir / "none.dua", dir / "w"}).exit, 0);
+    ASSERT_EQ(pack({"--level", "fastest", "create", dir / "fast.dua", dir / "w"}).exit, 0);
+    TZLBArchive a;
+    a.open(dir / "none.dua");
+    EXPECT_TRUE(a.entries()[0].storedAsIs);
+    a.open(dir / "fast.dua");
+    EXPECT_EQ(a.entries()[0].level, 1);
+    EXPECT_EQ(pack({"--level", "huge", "list", dir / "fast.dua"}).exit, 2);
+}
+
+TEST_F(TarnuPackTest, ErrorsGoToStderrWithNonZeroExit) {
+    const std::string archive = dir / "book.dua";
+    writeFile(dir / "a", "alpha");
+    ASSERT_EQ(pack({"create", archive, dir / "a"}).exit, 0);
+
+    for (const char* command : {"extract", "delete"}) {
+        Outcome missing = pack({command, archive, "nope"});
+        EXPECT_EQ(missing.exit, 1);
+        EXPECT_EQ(missing.err, "tarnu-pack: nope not found in archive\n");
+    }
+    Outcome exists = pack({"create", archive});
+    EXPECT_EQ(exists.exit, 1);
+    EXPECT_EQ(exists.err, "tarnu-pack: " + archive + " already exists in the data-file\n");
+
+    std::string bytes = readFile(archive);
+    bytes[2] = static_cast<char>(bytes[2] ^ 1);
+    writeFile(archive, bytes);
+    for (const char* command : {"verify", "list"}) {
+        Outcome corrupted = pack({command, archive});
+        EXPECT_EQ(corrupted.exit, 1);
+        EXPECT_EQ(corrupted.err, "tarnu-pack: The data-file appears to be corrupted\n");
+        EXPECT_EQ(corrupted.out, "");
+    }
+
+    Outcome unknown = pack({"frobnicate"});
+    EXPECT_EQ(unknown.exit, 2);
+    EXPECT_NE(unknown.err.find("Usage: tarnu-pack"), std::string::npos);
+    EXPECT_EQ(pack({"add", archive}).exit, 2);
+}
+
+}  // namespace
+}  // namespace tarnu
