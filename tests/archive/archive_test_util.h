@@ -18,36 +18,11 @@
 
 #include "common/error.h"
 #include "common/stream.h"
+#include "support/scratch_dir.h"
 
 namespace tarnu::test {
 
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarnu-test-XXXXXX");
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~ScratchDir() { std::filesystem::remove_all(path_); }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
-
-    // Files whose names start with the temporary-file prefix.
-    std::vector<std::string> leftovers() const {
-        std::vector<std::string> out;
-        for (const auto& e : std::filesystem::recursive_directory_iterator(path_)) {
-            if (e.path().filename().string().starts_with("ZLB")) {
-                out.push_back(e.path().string());
-            }
-        }
-        return out;
-    }
-
-private:
-    std::filesystem::path path_;
-};
+using testing::ScratchDir;
 
 // The text of the error an action raises; empty when it raises none.
 template <class F>
@@ -60,14 +35,8 @@ std::string errorOf(F&& action) {
     return {};
 }
 
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using testing::readFile;
+using testing::writeFile;
 
 inline std::uint32_t le32(const std::string& s, std::size_t at) {
     auto b = [&](std::size_t i) { return std::uint32_t(static_cast<unsigned char>(s[at + i])); };

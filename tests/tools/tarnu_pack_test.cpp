@@ -121,5 +121,36 @@ TEST_F(TarnuPackTest, ErrorsGoToStderrWithNonZeroExit) {
     EXPECT_EQ(pack({"add", archive}).exit, 2);
 }
 
+TEST_F(TarnuPackTest, BuildsAZuBookFromAnOutlineAndPrintsIt) {
+    writeFile(dir / "outline", "Start | hello\n  Inner\n");
+    const std::string book = dir / "Default.dua";
+    ASSERT_EQ(pack({"outline", dir / "outline", book}).exit, 0);
+    Outcome shown = pack({"book", book});
+    EXPECT_EQ(shown.exit, 0);
+    EXPECT_EQ(shown.out,
+              "Tree: 2 nodes\n"
+              "  :Start  ZuFolder  comment: hello\n"
+              "    :Inner  ZuFolder\n"
+              "Hot folders:\n"
+              "Shared files:\n"
+              "  :  Folder\n");
+
+    // An archive that is no ZuBook, and a damaged one, fail with the reason.
+    writeFile(dir / "a", "alpha");
+    ASSERT_EQ(pack({"create", dir / "plain.dua", dir / "a"}).exit, 0);
+    Outcome notBook = pack({"book", dir / "plain.dua"});
+    EXPECT_EQ(notBook.exit, 1);
+    EXPECT_EQ(notBook.err, "tarnu-pack: UserTable.tbl not found in archive\n");
+    std::string bytes = readFile(book);
+    bytes.resize(bytes.size() - 1);
+    writeFile(book, bytes);
+    EXPECT_EQ(pack({"book", book}).exit, 1);
+
+    writeFile(dir / "bad", "Top\n      Deep\n");
+    Outcome bad = pack({"outline", dir / "bad", dir / "x.dua"});
+    EXPECT_EQ(bad.exit, 1);
+    EXPECT_EQ(bad.err, "tarnu-pack: Outline line 2: indent skips a level\n");
+}
+
 }  // namespace
 }  // namespace tarnu

@@ -1,10 +1,12 @@
-// tarnu-pack: creates, lists, changes, extracts and verifies archive files.
+// tarnu-pack: creates, lists, changes, extracts and verifies archive files, prints ZuBooks
+// and builds them from outlines.
 
 #include <unistd.h>
 
 #include <cinttypes>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,6 +15,8 @@
 #include "archive/zlb_archive.h"
 #include "common/error.h"
 #include "common/path.h"
+#include "document/zubook_file.h"
+#include "document/zubook_text.h"
 
 namespace {
 
@@ -173,6 +177,34 @@ int cmdVerify(const Options& options, Args args) {
     return 0;
 }
 
+std::string readWholeFile(const std::string& path) {
+    tarnu::FileStream in(path, tarnu::FileStream::Mode::Read);
+    std::string bytes(static_cast<std::size_t>(in.size()), '\0');
+    in.readExact(bytes.data(), bytes.size());
+    return bytes;
+}
+
+int cmdBook(const Options&, Args args) {
+    TZLBArchive archive;
+    archive.VerifyFileCRC = true;
+    const auto file = tarnu::readZuBookFile(archive, args[0]);
+    const std::string text = tarnu::describeZuBook(file);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+int cmdOutline(const Options& options, Args args) {
+    tarnu::AsciiCollation collation;
+    tarnu::ZuTree tree(collation);
+    tarnu::buildFromOutline(tree, readWholeFile(args[0]));
+    tarnu::HotFolderTable hotFolders;
+    tarnu::SharedTree shared(collation);
+    TZLBArchive archive;
+    archive.CompressionLevel = options.level;
+    tarnu::writeZuBookFile(archive, args[1], tree, hotFolders, shared, std::nullopt);
+    return 0;
+}
+
 struct Command {
     std::string_view name;
     std::string_view synopsis;
@@ -194,6 +226,10 @@ constexpr Command kCommands[] = {
     {"extract", "ARCHIVE NAME [DIR|-]", "write an entry into DIR (default .) or to stdout", 2, 3,
      cmdExtract},
     {"verify", "ARCHIVE", "check the archive's CRC and every entry's CRC", 1, 1, cmdVerify},
+    {"book", "ZUBOOK", "print a ZuBook: tree, link records, hot folders, shared files", 1, 1,
+     cmdBook},
+    {"outline", "TEXT ZUBOOK", "build a ZuBook of ZuFolders from an indented outline", 2, 2,
+     cmdOutline},
 };
 
 void printUsage(std::FILE* to) {

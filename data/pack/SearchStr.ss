@@ -1,0 +1,4 @@
+Search
+Stop
+Checking IP: 
+Checking IP: none

@@ -1,0 +1,165 @@
+#include "document/data_pack.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "common/path.h"
+#include "common/stream.h"
+#include "common/text_lines.h"
+
+namespace tarnu {
+
+namespace {
+
+constexpr std::string_view kWindowCaptions = "FormsCaptions.fc";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+constexpr AuxWindow kAuxWindows[] = {
+    AuxWindow::HotKey, AuxWindow::Options,   AuxWindow::AddOptions,      AuxWindow::About,
+    AuxWindow::Search, AuxWindow::PlugIns,   AuxWindow::ExpandSelection, AuxWindow::ServerSearch,
+    AuxWindow::Server, AuxWindow::AddAction,
+};
+
+// The size of a regular file, or -1 when there is none at the path.
+std::int64_t regularFileSize(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return -1;
+    }
+    const auto size = std::filesystem::file_size(path, ec);
+    return ec ? -1 : static_cast<std::int64_t>(size);
+}
+
+std::optional<std::string> extract(TZLBArchive& archive, std::string_view name) {
+    if (archive.indexOf(name) < 0) {
+        return std::nullopt;
+    }
+    // The entry CRC check covers the whole stream, so it must start empty.
+    MemoryStream bytes;
+    archive.extractToStream(name, bytes);
+    return bytes.takeBytes();
+}
+
+}  // namespace
+
+DataPack::DataPack(std::string programDir, TZLBArchive& archive)
+    : programDir_(std::move(programDir)), archive_(archive) {
+    archive_.CompressionLevel = TCompressionLevel::fcMaximum;
+    archive_.VerifyFileCRC = true;
+}
+
+std::string DataPack::dataDir() const {
+    return path::join(programDir_, "Data");
+}
+
+std::string DataPack::dataPackPath() const {
+    return path::join(dataDir(), "ZuData.dta");
+}
+
+std::string DataPack::imagePackPath() const {
+    return path::join(dataDir(), "ZuIm.qii");
+}
+
+DataPack::Session DataPack::open() {
+    const std::string file = dataPackPath();
+    if (regularFileSize(file) < kMinimumSize) {
+        archive_.close();
+        throw DataPackMissing("The data file " + file +
+                              " is missing or damaged. Tarnu cannot run without it; please "
+                              "install the program again.");
+    }
+    archive_.open(file);
+    return Session(archive_);
+}
+
+std::optional<std::string> DataPack::readEntry(std::string_view name) {
+    Session session = open();
+    return extract(session.archive(), name);
+}
+
+void DataPack::writeEntry(std::string_view name, std::string_view bytes) {
+    Session session = open();
+    MemoryStream source{std::string(bytes)};
+    if (session.archive().indexOf(name) < 0) {
+        session.archive().addStream(name, source);
+    } else {
+        session.archive().replaceFromStream(name, source);
+    }
+}
+
+bool DataPack::extractEntry(std::string_view name, const std::string& directory) {
+    Session session = open();
+    if (session.archive().indexOf(name) < 0) {
+        return false;
+    }
+    session.archive().extractToDirectory(name, directory);
+    return true;
+}
+
+std::optional<std::vector<std::string>> DataPack::readLines(std::string_view name) {
+    std::optional<std::string> text = readEntry(name);
+    if (!text) {
+        return std::nullopt;
+    }
+    // A text saved by an editor that marks UTF-8 would otherwise spoil its first line.
+    std::string_view body = *text;
+    if (body.starts_with(kUtf8Mark)) {
+        body.remove_prefix(kUtf8Mark.size());
+    }
+    return splitLines(body);
+}
+
+std::string DataPack::message(std::string_view table, int n) {
+    const auto lines = readLines(table);
+    if (!lines) {
+        return {};
+    }
+    if (n < 0 || static_cast<std::size_t>(n) >= lines->size()) {
+        throw Error("List index out of bounds (" + std::to_string(n) + ")");
+    }
+    return (*lines)[static_cast<std::size_t>(n)];
+}
+
+void DataPack::applyCaptionList(CaptionTarget& window, std::string_view list) {
+    const auto lines = readLines(list);
+    if (!lines) {
+        return;
+    }
+    // Lines come in pairs of component name and text; an odd last line has no text.
+    for (std::size_t k = 0; k + 1 < lines->size(); k += 2) {
+        window.setCaption((*lines)[k], (*lines)[k + 1]);
+    }
+}
+
+void DataPack::applyWindowCaptions(WindowCaptionTarget& windows) {
+    const auto lines = readLines(kWindowCaptions);
+    if (!lines) {
+        return;
+    }
+    for (AuxWindow window : kAuxWindows) {
+        const auto at = static_cast<std::size_t>(window);
+        if (at < lines->size() && !(*lines)[at].empty()) {
+            windows.setWindowCaption(window, (*lines)[at]);
+        }
+    }
+}
+
+std::optional<Picture> DataPack::loadPicture(std::string_view entry) {
+    const std::string file = imagePackPath();
+    if (regularFileSize(file) < 0) {
+        return std::nullopt;
+    }
+    std::optional<std::string> bytes;
+    {
+        archive_.open(file);
+        Session session(archive_);
+        bytes = extract(archive_, entry);
+    }
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return decodeJpeg(*bytes);
+}
+
+}  // namespace tarnu

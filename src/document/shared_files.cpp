@@ -1,0 +1,113 @@
+#include "document/shared_files.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "common/stream.h"
+#include "model/node_stream.h"
+
+namespace tarnu {
+
+namespace {
+
+bool isExistingFile(std::string_view path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+
+}  // namespace
+
+SharedTree::SharedTree(const Collation& collation) : tree_(collation) {
+    ensureRoot();
+}
+
+void SharedTree::ensureRoot() {
+    if (!tree_.empty()) {
+        return;
+    }
+    Node* root = tree_.addChild(nullptr);
+    tree_.setText(root, kSharedCaption, ":");
+    tree_.setText(root, kSharedFullName, kSharedFolderMark);
+}
+
+std::string SharedTree::displayPath(const Node* node) const {
+    std::vector<std::string_view> captions;
+    for (; node && node->parent(); node = node->parent()) {
+        captions.push_back(node->text(kSharedCaption));
+    }
+    std::string path = ":";
+    for (auto it = captions.rbegin(); it != captions.rend(); ++it) {
+        path += '\\';
+        path += *it;
+    }
+    return path;
+}
+
+std::string SharedTree::toBytes() const {
+    MemoryStream out;
+    writeNodeStream(tree_, out);
+    return out.takeBytes();
+}
+
+void SharedTree::loadBytes(const std::string& bytes, IconCache& icons) {
+    MemoryStream in(bytes);
+    try {
+        readNodeStream(tree_, in);
+    } catch (...) {
+        ensureRoot();
+        throw;
+    }
+    ensureRoot();
+    std::vector<Node*> gone;
+    tree_.forEachInFlatOrder([&](Node* node) {
+        if (isFolder(node)) {
+            node->setImageIndex(icons.folderIcon());
+        } else if (node->parent() && !isExistingFile(node->text(kSharedFullName))) {
+            gone.push_back(node);
+            return true;
+        } else {
+            node->setImageIndex(icons.iconForFile(std::string(node->text(kSharedFullName))));
+        }
+        node->setSelectedImageIndex(node->imageIndex());
+        return true;
+    });
+    tree_.deleteNodes(gone);
+    root()->setExpanded(true);
+}
+
+void SharedTree::save(TZLBArchive& archive, const std::string& zubookPath) const {
+    archive.open(zubookPath);
+    MemoryStream content(toBytes());
+    try {
+        if (archive.indexOf(kSharedFilesEntry) >= 0) {
+            archive.replaceFromStream(kSharedFilesEntry, content);
+        } else {
+            archive.addStream(kSharedFilesEntry, content);
+        }
+    } catch (...) {
+        archive.close();
+        throw;
+    }
+    archive.close();
+}
+
+void SharedTree::load(TZLBArchive& archive, const std::string& zubookPath, IconCache& icons) {
+    archive.open(zubookPath);
+    MemoryStream content;
+    try {
+        if (archive.indexOf(kSharedFilesEntry) < 0) {
+            archive.close();
+            root()->setExpanded(true);
+            return;
+        }
+        archive.extractToStream(kSharedFilesEntry, content);
+    } catch (...) {
+        archive.close();
+        throw;
+    }
+    archive.close();
+    loadBytes(content.bytes(), icons);
+}
+
+}  // namespace tarnu

@@ -1,0 +1,220 @@
+#include "document/zubook.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "common/error.h"
+#include "common/path.h"
+#include "document/zubook_entries.h"
+#include "document/zubook_file.h"
+#include "model/node_stream.h"
+
+namespace tarnu {
+
+namespace {
+
+constexpr std::string_view kAskTable = "AskRes.ar";
+constexpr int kNewZuBookPrompt = 10;
+constexpr int kZuBookExists = 11;
+constexpr std::string_view kDefaultZuBookName = "Default.dua";
+constexpr std::string_view kLoadingStatus = "Tarnu load ZuBook...";
+constexpr std::string_view kSavingStatus = "Tarnu save ZuBook...";
+constexpr int kStatusPanel = 1;
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+}  // namespace
+
+ZuBookDocument::ZuBookDocument(ZuBookParts parts) : parts_(std::move(parts)) {}
+
+std::string ZuBookDocument::currentPath() const {
+    auto dash = caption_.find('-');
+    if (dash == std::string::npos) {
+        return {};
+    }
+    std::string_view text = std::string_view(caption_).substr(dash + 1);
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    return path::usablePath(text, parts_.programDir);
+}
+
+void ZuBookDocument::setCaption(std::string caption) {
+    caption_ = std::move(caption);
+    listener_->captionChanged(caption_);
+}
+
+void ZuBookDocument::showParts(bool shown) {
+    listener_->zuBookPartsShown(shown);
+}
+
+void ZuBookDocument::recount() {
+    counts_ = {};
+    parts_.tree.forEachInFlatOrder([this](Node* node) {
+        countAdded(node->kind());
+        return true;
+    });
+    listener_->summaryChanged(counts_);
+}
+
+void ZuBookDocument::countAdded(std::string_view kind) {
+    if (kind == kKindZuFolder) {
+        ++counts_.zuFolders;
+    } else if (kind == kKindFolder) {
+        ++counts_.folders;
+    } else if (kind == kKindFile) {
+        ++counts_.files;
+    }
+}
+
+void ZuBookDocument::close() {
+    counts_ = {};
+    showParts(false);
+    listener_->zuBookClosing();
+    setCaption(std::string(kNoZuBookCaption));
+    parts_.tree.clear();  // the tree's delete hook releases hot keys and locks
+    parts_.hotFolders.emptyAll();
+    parts_.icons.rebuild();
+}
+
+void ZuBookDocument::newZuBook() {
+    std::string prompt = parts_.messages.message(kAskTable, kNewZuBookPrompt);
+    while (true) {
+        auto name = parts_.ui.inputBox(kNoZuBookCaption, prompt, kDefaultZuBookName);
+        if (!name) {
+            return;
+        }
+        if (fileExists(path::join(parts_.programDir, *name))) {
+            parts_.ui.showMessage(parts_.messages.message(kAskTable, kZuBookExists));
+            continue;
+        }
+        close();
+        setCaption(std::string(kZuBookCaptionPrefix) + *name);
+        showParts(true);
+        recount();
+        return;
+    }
+}
+
+void ZuBookDocument::applyLinkRecords(const std::string& itemRec, const std::vector<Node*>& order) {
+    auto records = readItemRecords(itemRec);
+    matchItemRecords(order, records, [this](Node& node, const ItemRecord& record) {
+        LinkRecord& link = node.ensureLinkRecord();
+        link.hotKey = record.hotKey;
+        if (record.lockField != 0) {
+            parts_.links.relock(node);
+        }
+        if (link.hotKey != 0 && !parts_.links.registerHotKey(link.hotKey)) {
+            parts_.tree.setText(&node, kColHotKey, "");
+            link.hotKey = 0;
+        }
+        if (link.empty()) {
+            node.freeLinkRecord();
+        }
+    });
+}
+
+bool ZuBookDocument::load(const std::string& path) {
+    close();
+    parts_.ui.setStatus(kStatusPanel, kLoadingStatus);
+    std::vector<Node*> order;
+    ZuBookFile entries;
+    try {
+        entries = readZuBookFile(parts_.archive, path);
+        MemoryStream table(std::move(entries.userTable));
+        order = readNodeStream(parts_.tree, table);
+        // Positions count nodes in the order the saved tree was written, which may differ
+        // from this machine's sorting: apply them before anything looks at sorted children.
+        applyLinkRecords(entries.itemRec, order);
+        if (entries.nodesState) {
+            applyNodesState(*entries.nodesState, order);
+        }
+        if (entries.hotFolders) {
+            parts_.hotFolders.read(parts_.tree, *entries.hotFolders);
+        }
+    } catch (const Error& e) {
+        parts_.archive.close();
+        parts_.ui.setStatus(kStatusPanel, "");
+        close();
+        parts_.ui.showError(e.what());
+        return false;
+    }
+    parts_.ui.setStatus(kStatusPanel, "");
+    parts_.links.checkLinks();
+    setCaption(std::string(kZuBookCaptionPrefix) + path::captionPath(path, parts_.programDir));
+    showParts(true);
+    if (entries.sharedFiles) {
+        try {
+            parts_.shared.loadBytes(*entries.sharedFiles, parts_.icons);
+        } catch (const Error& e) {
+            parts_.ui.showError(e.what());
+        }
+    }
+    recount();
+    listener_->zuBookLoaded();
+    return true;
+}
+
+bool ZuBookDocument::save(const std::string& path) {
+    if (parts_.tree.empty()) {
+        return true;
+    }
+    parts_.ui.setStatus(kStatusPanel, kSavingStatus);
+    try {
+        auto plugIns = readPlugInData(parts_.archive, path);
+        writeZuBookFile(parts_.archive, path, parts_.tree, parts_.hotFolders, parts_.shared,
+                        plugIns);
+    } catch (const Error& e) {
+        parts_.ui.setStatus(kStatusPanel, "");
+        parts_.ui.showError(e.what());
+        return false;
+    }
+    parts_.ui.setStatus(kStatusPanel, "");
+    return true;
+}
+
+FileDialogOptions ZuBookDocument::dialogOptions(std::string_view filter) const {
+    FileDialogOptions options;
+    options.filter = filter;
+    options.defaultExt = "*.dua";
+    options.startDir = path::usablePath(parts_.saveDir(), parts_.programDir);
+    return options;
+}
+
+void ZuBookDocument::loadMenu() {
+    FileDialogOptions options = dialogOptions(kZuBookFilter);
+    options.mustExist = true;
+    auto chosen = parts_.ui.chooseOpenFiles(options);
+    if (!chosen.empty()) {
+        load(chosen.front());
+    }
+}
+
+void ZuBookDocument::saveMenu() {
+    if (isOpen()) {
+        save(currentPath());
+    } else {
+        saveAs();
+    }
+}
+
+void ZuBookDocument::saveAs() {
+    FileDialogOptions options = dialogOptions(kSaveAsFilter);
+    options.confirmOverwrite = true;
+    auto chosen = parts_.ui.chooseSaveFile(options);
+    if (chosen && save(*chosen)) {
+        setCaption(std::string(kZuBookCaptionPrefix) +
+                   path::captionPath(*chosen, parts_.programDir));
+    }
+}
+
+void ZuBookDocument::autoSave() {
+    if (parts_.autoSaveOnChanges()) {
+        saveMenu();
+    }
+}
+
+}  // namespace tarnu

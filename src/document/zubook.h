@@ -1,0 +1,105 @@
+#pragma once
+
+// The open ZuBook: new, load, save, save as, close and auto-save, the caption that names it
+// and the summary counters. At most one ZuBook is open at a time.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "archive/zlb_archive.h"
+#include "document/hot_folders.h"
+#include "document/link_record_services.h"
+#include "document/message_source.h"
+#include "document/shared_files.h"
+#include "model/icon_cache.h"
+#include "model/tree.h"
+#include "platform/ui.h"
+
+namespace tarnu {
+
+inline constexpr std::string_view kNoZuBookCaption = "Tarnu";
+inline constexpr std::string_view kZuBookCaptionPrefix = "Tarnu - ";
+inline constexpr std::string_view kZuBookFilter = "Tarnu files (*.dua)|*.dua|All files (*.*)|*.*";
+inline constexpr std::string_view kSaveAsFilter = "Dubo files (*.dua)|*.dua|All files (*.*)|*.*";
+
+struct SummaryCounts {
+    std::uint16_t zuFolders = 0;
+    std::uint16_t folders = 0;
+    std::uint16_t files = 0;
+};
+
+// What the window does around the document; every call is optional.
+class ZuBookListener {
+public:
+    virtual ~ZuBookListener() = default;
+    virtual void captionChanged(std::string_view /*caption*/) {}
+    // Shows or hides the ZuBook menus, side bar and pages.
+    virtual void zuBookPartsShown(bool /*shown*/) {}
+    // Closing a ZuBook stops sharing and transfers, and returns to the first tab.
+    virtual void zuBookClosing() {}
+    // After a load: select the first node and the shared root, show the comment panel.
+    virtual void zuBookLoaded() {}
+    virtual void summaryChanged(const SummaryCounts& /*counts*/) {}
+};
+
+struct ZuBookParts {
+    ZuTree& tree;
+    IconCache& icons;
+    TZLBArchive& archive;
+    HotFolderTable& hotFolders;
+    SharedTree& shared;
+    LinkRecordServices& links;
+    Ui& ui;
+    MessageSource& messages;
+    std::string programDir;
+    // Settings read at the moment they matter.
+    std::function<bool()> autoSaveOnChanges = [] { return false; };
+    std::function<std::string()> saveDir = [] { return std::string(); };
+};
+
+class ZuBookDocument {
+public:
+    explicit ZuBookDocument(ZuBookParts parts);
+
+    void setListener(ZuBookListener* listener) { listener_ = listener ? listener : &silent_; }
+
+    const std::string& caption() const { return caption_; }
+    bool isOpen() const { return caption_ != kNoZuBookCaption; }
+    // The file the caption names, a bare name taken in the program directory.
+    std::string currentPath() const;
+
+    const SummaryCounts& counts() const { return counts_; }
+    void recount();
+    // A command created a node of this kind.
+    void countAdded(std::string_view kind);
+
+    void newZuBook();
+    // False, with the error shown and no ZuBook open, when the file cannot be loaded.
+    bool load(const std::string& path);
+    // Writes the ZuBook to path; false, with the error shown, when it could not. The old file
+    // is replaced only by a complete new one.
+    bool save(const std::string& path);
+    void close();
+
+    void loadMenu();
+    void saveMenu();
+    void saveAs();
+    void autoSave();
+
+private:
+    void applyLinkRecords(const std::string& itemRec, const std::vector<Node*>& order);
+    FileDialogOptions dialogOptions(std::string_view filter) const;
+    void setCaption(std::string caption);
+    void showParts(bool shown);
+
+    ZuBookParts parts_;
+    ZuBookListener silent_;
+    ZuBookListener* listener_ = &silent_;
+    std::string caption_{kNoZuBookCaption};
+    SummaryCounts counts_;
+};
+
+}  // namespace tarnu
