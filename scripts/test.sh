@@ -5,4 +5,5 @@ cd "$(dirname "$0")/.."
 preset="${1:-default}"
 scripts/setup.sh
 scripts/build.sh "$preset"
-ctest --preset "$preset" -j "$(nproc)"
+# The log lets .ci/run add up the results of several runs.
+ctest --preset "$preset" -j "$(nproc)" 2>&1 | tee "build-ctest-$preset.log"
