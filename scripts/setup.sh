@@ -3,7 +3,12 @@
 # Usage: scripts/setup.sh [fuzz]   ("fuzz" adds clang and its fuzzing runtime)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ ccache pkg-config zlib1g-dev libgtest-dev gzip qt6-base-dev libx11-dev xvfb xauth xdotool x11-utils libjpeg-dev shared-mime-info desktop-file-utils)
+packages=(
+    cmake ninja-build g++ ccache pkg-config gzip   # build tools
+    zlib1g-dev libisal-dev libjpeg-dev qt6-base-dev libx11-dev libgtest-dev   # libraries
+    shared-mime-info desktop-file-utils   # desktop integration
+    xvfb xauth xdotool x11-utils   # tests on a private X server
+)
 if [[ "${1:-}" == "fuzz" ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi
