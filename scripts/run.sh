@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts Tarnu. Until the program window lands this starts the archive
-# tool; its arguments are passed on (try: scripts/run.sh list Data/ZuData.dta).
+# Sets up, builds and starts Tarnu; arguments are passed on (-dua FILE, -add FILE,
+# -addf FOLDER, -boot).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh default >/dev/null
-exec build/tarnu-pack "$@"
+exec build/tarnu "$@"

@@ -13,6 +13,7 @@
 #include "document/zubook.h"
 #include "document/zubook_file.h"
 #include "operations/locking.h"
+#include "support/quiet_ports.h"
 
 using namespace tarnu;
 using Clock = std::chrono::steady_clock;
@@ -26,39 +27,6 @@ constexpr int kRealFiles = 20000;
 double seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
-
-class NullUi : public Ui {
-public:
-    void showMessage(std::string_view) override {}
-    void showError(std::string_view text) override {
-        std::fprintf(stderr, "error: %.*s\n", static_cast<int>(text.size()), text.data());
-    }
-    bool confirm(std::string_view) override { return false; }
-    std::optional<std::string> inputBox(std::string_view, std::string_view,
-                                        std::string_view) override {
-        return std::nullopt;
-    }
-    std::vector<std::string> chooseOpenFiles(const FileDialogOptions&) override { return {}; }
-    std::optional<std::string> chooseSaveFile(const FileDialogOptions&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseFolder(std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    void setStatus(int, std::string_view) override {}
-};
-
-class NoMessages : public MessageSource {
-public:
-    std::string message(std::string_view, int) override { return {}; }
-};
-
-class PlainIcons : public Icons {
-public:
-    int folderIcon() override { return 1; }
-    int plainFileIcon() override { return 2; }
-    int fileIcon(const std::string& path) override { return 3 + static_cast<int>(path.size() % 7); }
-};
 
 // Loading with the link check switched on or off; nothing is locked or registered.
 class BenchLinks : public LinkRecordServices {
@@ -120,9 +88,9 @@ int main() {
     const auto files = makeRealFiles(root);
     const std::string book = root + "/big.dua";
 
-    NullUi ui;
-    NoMessages messages;
-    PlainIcons iconPort;
+    bench::QuietUi ui;
+    bench::NoMessages messages;
+    bench::PlainIcons iconPort;
     LocaleCollation collation;
     ZuTree tree(collation);
     IconCache icons(iconPort);

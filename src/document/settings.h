@@ -8,13 +8,13 @@
 
 #include "document/data_pack.h"
 #include "document/ini_file.h"
+#include "model/tree.h"
 #include "platform/desktop_integration.h"
 
 namespace tarnu {
 
 class FormPlacement;
 
-inline constexpr int kColumnCount = 6;
 using ColumnWidths = std::array<int, kColumnCount>;
 // Column 5 (the hidden comment) is written with the others but never read back, so its
 // width is whatever the tree has.

@@ -288,6 +288,19 @@ void ZuTree::deleteNodes(const std::vector<Node*>& nodes) {
     }
 }
 
+bool ZuTree::moveNode(Node* node, Node* newParent) {
+    for (const Node* up = newParent; up; up = up->parent_) {
+        if (up == node) {
+            return false;
+        }
+    }
+    deselect(node);
+    detach(node);
+    node->parent_ = newParent;
+    parentOrRoot(newParent)->children_.push_back(node);
+    return true;
+}
+
 void ZuTree::clear() {
     auto top = std::move(root_->children_);
     root_->children_.clear();

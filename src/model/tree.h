@@ -144,6 +144,12 @@ public:
     void deleteNodes(const std::vector<Node*>& nodes);
     void clear();
 
+    // Makes the node the last child of newParent (the top level when null); it takes its
+    // sorted place when its new siblings are next looked at. Refuses (false) a move into the
+    // node itself or its own subtree. A moved node leaves the selection, which holds only
+    // siblings; the other selected nodes stay selected.
+    bool moveNode(Node* node, Node* newParent);
+
     // Selection: only siblings are selected together.
     bool select(Node* node);
     void deselect(Node* node);

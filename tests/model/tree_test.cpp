@@ -195,6 +195,61 @@ TEST_F(TreeTest, DeepChainsNeedNoDeepCallStack) {
     EXPECT_EQ(tree.nodeCount(), 0u);
 }
 
+TEST_F(TreeTest, MovingReparentsAndTheNodeTakesItsSortedPlace) {
+    Node* f = add(tree, nullptr, ":f");
+    Node* g = add(tree, nullptr, ":g");
+    add(tree, g, "a");
+    add(tree, g, "c");
+    Node* b = add(tree, f, "b");
+    add(tree, b, "inside");
+    EXPECT_EQ(captions(tree, g), (std::vector<std::string>{"a", "c"}));  // sorted before
+    ASSERT_TRUE(tree.moveNode(b, g));
+    EXPECT_EQ(b->parent(), g);
+    EXPECT_EQ(tree.childCount(f), 0u);
+    EXPECT_EQ(captions(tree, g), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(captions(tree, b), (std::vector<std::string>{"inside"}));
+    ASSERT_TRUE(tree.moveNode(b, nullptr));  // to the top level
+    EXPECT_EQ(b->parent(), nullptr);
+    EXPECT_EQ(captions(tree, nullptr), (std::vector<std::string>{":f", ":g", "b"}));
+    EXPECT_EQ(tree.nodeCount(), 6u);
+    EXPECT_EQ(tree.flatPosition(tree.children(b).front()), 5u);
+}
+
+TEST_F(TreeTest, MovingIntoItselfOrItsSubtreeIsRefused) {
+    Node* f = add(tree, nullptr, ":f");
+    Node* sub = add(tree, f, ":sub");
+    Node* deep = add(tree, sub, ":deep");
+    EXPECT_FALSE(tree.moveNode(f, f));
+    EXPECT_FALSE(tree.moveNode(f, sub));
+    EXPECT_FALSE(tree.moveNode(f, deep));
+    EXPECT_EQ(f->parent(), nullptr);
+    EXPECT_EQ(tree.children(f), (std::vector<Node*>{sub}));
+    EXPECT_EQ(tree.topLevel(), (std::vector<Node*>{f}));
+    EXPECT_TRUE(tree.moveNode(deep, f));  // moving up is fine
+    EXPECT_EQ(captions(tree, f), (std::vector<std::string>{":deep", ":sub"}));
+}
+
+TEST_F(TreeTest, AMovedNodeLeavesTheSelectionAndTheRestStaysSiblings) {
+    Node* f = add(tree, nullptr, ":f");
+    Node* g = add(tree, nullptr, ":g");
+    Node* a = add(tree, f, "a");
+    Node* b = add(tree, f, "b");
+    Node* x = add(tree, g, "x");
+    ASSERT_TRUE(tree.select(a));
+    ASSERT_TRUE(tree.select(b));
+    ASSERT_TRUE(tree.moveNode(a, g));
+    EXPECT_FALSE(a->isSelected());
+    EXPECT_EQ(tree.selection(), (std::vector<Node*>{b}));
+    EXPECT_FALSE(tree.select(x));  // still only siblings of b
+    ASSERT_TRUE(tree.moveNode(b, g));
+    EXPECT_EQ(tree.selectionCount(), 0u);
+    EXPECT_TRUE(tree.select(x));  // an empty selection takes any node again
+    EXPECT_TRUE(tree.select(a));
+    // Moving an unselected ancestor keeps the selection below it.
+    ASSERT_TRUE(tree.moveNode(g, f));
+    EXPECT_EQ(tree.selection(), (std::vector<Node*>{a, x}));
+}
+
 TEST(LocaleCollationTest, IgnoresLetterCase) {
     LocaleCollation c("C.UTF-8");
     EXPECT_LT(c.compare("apple", "Banana"), 0);

@@ -1,0 +1,152 @@
+#include "core/tarnu_core.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "common/error.h"
+#include "common/path.h"
+#include "document/form_placement.h"
+#include "platform/instance.h"
+
+namespace tarnu {
+
+namespace {
+
+constexpr std::string_view kTabTable = "ClientServer.cs";
+constexpr std::string_view kDefaultZuBook = "Default.dua";
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+TarnuCore::TarnuCore(std::string programDir, std::string executable, const Collation& collation,
+                     CorePorts ports)
+    : programDir_(std::move(programDir)),
+      executable_(std::move(executable)),
+      ports_(ports),
+      tree_(collation),
+      icons_(ports.icons),
+      dataPack_(programDir_, archive_),
+      settingsStore_(dataPack_),
+      settings_(settingsStore_.defaults()),
+      hotKeys_(ports.globalHotKeys),
+      locks_(ports.fileLocks),
+      shared_(collation),
+      links_(tree_, icons_, locks_, hotKeys_, hotFolders_),
+      document_(ZuBookParts{tree_, icons_, archive_, hotFolders_, shared_, links_, ports.ui,
+                            dataPack_, programDir_, [this] { return settings_.autoSaveOnChanges; },
+                            [this] { return settings_.saveDir; }}),
+      addOptions_(settings_),
+      adder_(AddingParts{
+          tree_, icons_, document_, settings_, addOptions_, ports.ui, ports.pump, busy_,
+          programDir_,
+          [this](AddOptionsCopy& copy) { return !showAddOptions_ || showAddOptions_(copy); },
+          &viewRelay_}),
+      editor_(EditingParts{tree_, icons_, document_, hotFolders_, ports.ui, dataPack_, adder_,
+                           busy_, &viewRelay_}) {
+    std::error_code ec;
+    std::filesystem::create_directories(dataPack_.dataDir(), ec);
+    hotKeys_.OnHotKeyPressed = [this](std::uint32_t value, std::uint16_t) { hotKeyPressed(value); };
+}
+
+TarnuCore::~TarnuCore() {
+    hotKeys_.OnHotKeyPressed = nullptr;
+}
+
+std::vector<std::string> TarnuCore::createMainWindowSteps() {
+    FormPlacement(path::join(dataPack_.dataDir(), "ZuFormPos.ini")).clearMinimised();
+    std::vector<std::string> tabs;
+    for (int i = 0; i < 3; ++i) {
+        tabs.push_back(dataPack_.message(kTabTable, i));  // the first use of the data pack
+    }
+    hotKeys_.registerHotKey(keyText_.parse(kFixedHotKeyText));
+    ports_.desktop.registerFileType(executable_);
+    return tabs;
+}
+
+bool TarnuCore::settingsCommandLineAndFirstZuBook(const std::vector<std::string>& args) {
+    bool hidden = false;
+    try {
+        settings_ = settingsStore_.read();
+        addOptions_ = AddOptionsCopy(settings_);  // the dialog's copy is taken at start
+        hidden = settings_.runMin;
+        if (settings_.loadArchOnStartup) {
+            std::string zubook = path::usablePath(settings_.loadArch, programDir_);
+            if (!zubook.empty() && fileExists(zubook)) {
+                document_.load(zubook);
+            }
+        }
+        actOnCommandLine(args, hidden);
+        if (!document_.isOpen()) {
+            loadDefaultZuBook();
+        }
+        applyIntegration(ports_.desktop, settings_, executable_, dataPack_);
+    } catch (const Error& e) {
+        ports_.ui.showError(e.what());
+    }
+    return hidden;
+}
+
+void TarnuCore::actOnCommandLine(const std::vector<std::string>& args, bool& hidden) {
+    if (args.size() == 1 && args[0] == "-boot") {
+        hidden = true;
+    } else if (args.size() == 2 && args[0] == "-dua") {
+        document_.load(args[1]);
+    } else if (args.size() == 2 && args[0] == "-add") {
+        adder_.addLinkToFile(args[1], false);
+    } else if (args.size() == 2 && args[0] == "-addf") {
+        adder_.addFolder(args[1]);
+    }
+}
+
+void TarnuCore::loadDefaultZuBook() {
+    const std::string path = path::join(programDir_, kDefaultZuBook);
+    if (!fileExists(path)) {
+        dataPack_.extractEntry(kDefaultZuBook, programDir_);
+    }
+    document_.load(path);
+}
+
+void TarnuCore::handleForwarded(std::string_view text) {
+    const auto [command, argument] = parseForwarded(text);
+    if (argument.empty()) {
+        return;  // every switch needs its argument
+    }
+    try {
+        if (command == "-dua" && mayReplaceZuBook()) {
+            document_.load(argument);
+        } else if (command == "-add") {
+            adder_.addLinkToFile(argument, true);
+        } else if (command == "-addf" && adder_.addFolder(argument)) {
+            document_.recount();
+        }
+    } catch (const Error& e) {
+        ports_.ui.showError(e.what());
+    }
+}
+
+void TarnuCore::hotKeyPressed(std::uint32_t value) {
+    if (value == keyText_.parse(kFixedHotKeyText)) {
+        if (onToggleVisibility) {
+            onToggleVisibility();
+        }
+        return;
+    }
+    tree_.forEachInFlatOrder([&](Node* node) {
+        if (keyText_.parse(node->text(kColHotKey)) != value) {
+            return true;
+        }
+        ports_.shell.open(std::string(node->text(kColPath)));
+        return false;
+    });
+}
+
+void TarnuCore::shutdown() {
+    document_.close();
+    hotKeys_.releaseAll();
+}
+
+}  // namespace tarnu

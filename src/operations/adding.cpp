@@ -1,0 +1,301 @@
+#include "operations/adding.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "common/path.h"
+
+namespace tarnu {
+
+namespace {
+
+constexpr std::string_view kNo = "No";
+
+// Lets the window run when the interval has passed since it last did: often enough to stay
+// responsive, seldom enough that the scan does not spend its time painting.
+class PumpThrottle {
+public:
+    PumpThrottle(EventPump& pump, std::chrono::milliseconds interval)
+        : pump_(pump), interval_(interval), last_(std::chrono::steady_clock::now()) {}
+
+    void tick() {
+        auto now = std::chrono::steady_clock::now();
+        if (now - last_ >= interval_) {
+            pump_.processPendingEvents();
+            last_ = std::chrono::steady_clock::now();
+        }
+    }
+
+private:
+    EventPump& pump_;
+    std::chrono::milliseconds interval_;
+    std::chrono::steady_clock::time_point last_;
+};
+
+struct DirEntry {
+    std::string name;
+    bool directory = false;
+    bool symlink = false;
+};
+
+// Every entry of a directory (hidden ones too) in the order the file system gives them;
+// nothing when it cannot be listed.
+std::vector<DirEntry> listDirectory(const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::vector<DirEntry> entries;
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string& full = it->path().native();
+        DirEntry entry;
+        entry.name = full.substr(full.rfind(path::kSeparator) + 1);
+        std::error_code typeError;
+        entry.symlink = it->is_symlink(typeError);
+        entry.directory = it->is_directory(typeError);  // follows a link; a broken one is a file
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+// The recursive part of "Add folder": subdirectories first, each with its whole subtree,
+// then the files. A linked directory becomes a Folder node but is not entered, so a link
+// that points back up cannot make the scan endless.
+class FolderScan {
+public:
+    FolderScan(const AddingParts& parts, const AddOptions& options)
+        : parts_(parts), options_(options), throttle_(parts.pump, parts.pumpInterval) {}
+
+    void scan(const std::string& dir, Node* parent) {
+        parts_.ui.setStatus(kAddStatusPanel, std::string(kAddStatusPrefix) + dir);
+        if (!options_.recurse && !options_.addFiles) {
+            return;
+        }
+        std::string base = dir;
+        while (!base.empty() && base.back() == path::kSeparator) {
+            base.pop_back();
+        }
+        base += path::kSeparator;
+        auto entries = listDirectory(dir);
+        if (options_.recurse) {
+            for (const DirEntry& entry : entries) {
+                if (!entry.directory) {
+                    continue;
+                }
+                Node* child = addNode(parent, ":" + entry.name, base + entry.name, kKindFolder);
+                if (!entry.symlink) {
+                    scan(base + entry.name, child);
+                }
+                if (!proceed()) {
+                    return;
+                }
+            }
+        }
+        if (options_.addFiles) {
+            for (const DirEntry& entry : entries) {
+                if (entry.directory) {
+                    continue;
+                }
+                addNode(parent, fileLinkCaption(entry.name, options_.delExt), base + entry.name,
+                        kKindFile);
+                if (!proceed()) {
+                    return;
+                }
+            }
+        }
+    }
+
+    bool stopped() const { return stopped_; }
+
+private:
+    Node* addNode(Node* parent, std::string caption, std::string fullPath, std::string_view kind) {
+        Node* node = parts_.tree.addChild(parent);
+        values_[kColCaption] = std::move(caption);
+        values_[kColPath] = std::move(fullPath);
+        values_[kColLock] = kind == kKindFile ? kNo : std::string_view();
+        values_[kColKind] = kind;
+        parts_.tree.setTexts(node, values_);
+        parts_.icons.applyIconRule(*node);
+        parts_.document.countAdded(kind);
+        return node;
+    }
+
+    bool proceed() {
+        if (!stopped_) {
+            throttle_.tick();
+            stopped_ = parts_.busy.stopRequested();
+        }
+        return !stopped_;
+    }
+
+    const AddingParts& parts_;
+    AddOptions options_;
+    PumpThrottle throttle_;
+    std::array<std::string, kColKind + 1> values_;
+    bool stopped_ = false;
+};
+
+}  // namespace
+
+TreeViewUpdate::TreeViewUpdate(TreeViewHooks* view, bool busyCursor)
+    : view_(view), busyCursor_(busyCursor) {
+    if (view_ && busyCursor_) {
+        view_->setBusyCursor(true);
+    }
+    if (view_) {
+        view_->beginUpdate();
+    }
+}
+
+TreeViewUpdate::~TreeViewUpdate() {
+    if (view_) {
+        view_->endUpdate();
+    }
+    if (view_ && busyCursor_) {
+        view_->setBusyCursor(false);
+    }
+}
+
+Node* firstSelected(const ZuTree& tree) {
+    return tree.selectionCount() == 0 ? nullptr : tree.selection().front();
+}
+
+AddOptionsCopy::AddOptionsCopy(const Settings& settings)
+    : options_{settings.recurce, settings.addFiles, settings.delExt, settings.ask} {}
+
+void AddOptionsCopy::saveInto(Settings& settings) const {
+    settings.recurce = options_.recurse;
+    settings.addFiles = options_.addFiles;
+    settings.delExt = options_.delExt;
+    settings.ask = options_.ask;
+}
+
+std::string fileLinkCaption(std::string_view filePath, bool cutExtension) {
+    std::string caption(path::fileName(filePath));
+    if (cutExtension) {
+        // ".profile" names a file that has no extension; cutting would leave nothing.
+        auto dot = caption.rfind('.');
+        if (dot != std::string::npos && dot > 0) {
+            caption.resize(dot);
+        }
+    }
+    std::replace(caption.begin(), caption.end(), '#', '_');
+    std::replace(caption.begin(), caption.end(), '&', '_');
+    return caption;
+}
+
+std::string folderCaption(std::string_view dirPath) {
+    if (dirPath.size() == 1 && dirPath.front() == path::kSeparator) {
+        return ":/";
+    }
+    return ":" + std::string(path::fileName(dirPath));
+}
+
+ZuBookAdder::ZuBookAdder(AddingParts parts) : parts_(std::move(parts)) {}
+
+Node* ZuBookAdder::insertionPoint() {
+    Node* parent = firstSelected(parts_.tree);
+    while (parent && parent->kind() != kKindZuFolder) {
+        parent = parent->parent();
+    }
+    return parts_.tree.addChild(parent);
+}
+
+void ZuBookAdder::fillFileLink(const std::string& filePath, Node* node) {
+    if (!parts_.document.isOpen()) {
+        return;
+    }
+    const std::array<std::string, kColKind + 1> values{
+        fileLinkCaption(filePath, parts_.settings.delExt), filePath, std::string(kNo), "",
+        std::string(kKindFile)};
+    parts_.tree.setTexts(node, values);
+    parts_.icons.applyIconRule(*node);
+}
+
+void ZuBookAdder::addLinkToFile(const std::string& filePath, bool refreshSummary) {
+    if (!parts_.document.isOpen()) {
+        return;
+    }
+    fillFileLink(filePath, insertionPoint());
+    parts_.document.countAdded(kKindFile);
+    if (refreshSummary) {
+        parts_.document.recount();
+    }
+}
+
+void ZuBookAdder::aAddFilesExecute() {
+    FileDialogOptions options;
+    options.filter = kAddFilesFilter;
+    options.defaultExt = "*.*";
+    options.startDir = path::usablePath(parts_.settings.defDir, parts_.programDir);
+    options.multiSelect = true;
+    options.mustExist = true;
+    auto files = parts_.ui.chooseOpenFiles(options);
+    if (files.empty() || !parts_.document.isOpen()) {
+        return;
+    }
+    TreeViewUpdate update(parts_.view);
+    Node* remembered = firstSelected(parts_.tree);
+    for (const std::string& file : files) {
+        addLinkToFile(file, false);
+    }
+    parts_.document.recount();
+    if (remembered) {
+        remembered->setExpanded(true);
+    }
+    parts_.document.autoSave();
+}
+
+void ZuBookAdder::aAddFolderExecute() {
+    auto dir = parts_.ui.chooseFolder(kChooseFolderTitle, "");
+    if (!dir) {
+        return;
+    }
+    addFolder(*dir);
+    parts_.document.recount();
+}
+
+bool ZuBookAdder::addFolder(const std::string& dir) {
+    // A second scan inside the first one's event pump would fill the tree twice over.
+    if (scanning_.busy() || !parts_.document.isOpen()) {
+        return false;
+    }
+    if (parts_.settings.ask && parts_.showAddOptions && !parts_.showAddOptions(parts_.addOptions)) {
+        return false;
+    }
+    // The dialog ran the event loop: the ZuBook may have been closed meanwhile.
+    if (!parts_.document.isOpen()) {
+        return false;
+    }
+    addFolderNode(dir);
+    return true;
+}
+
+void ZuBookAdder::addFolderNode(const std::string& dir) {
+    TreeBusy::Hold hold(parts_.busy);
+    TreeBusy::Hold scanning(scanning_);
+    TreeViewUpdate update(parts_.view, true);
+
+    Node* node = insertionPoint();
+    const std::array<std::string, kColKind + 1> values{folderCaption(dir), dir, "", "",
+                                                       std::string(kKindFolder)};
+    parts_.tree.setTexts(node, values);
+    parts_.icons.applyIconRule(*node);
+    parts_.document.countAdded(kKindFolder);
+
+    FolderScan scan(parts_, parts_.addOptions.options());
+    scan.scan(dir, node);
+    parts_.ui.setStatus(kAddStatusPanel, "");
+    if (node->parent()) {
+        node->parent()->setExpanded(true);
+    }
+    node->setExpanded(true);
+    // A scan stopped for a closing program is not saved: the ZuBook closes without saving.
+    if (!scan.stopped()) {
+        parts_.document.autoSave();
+    }
+}
+
+}  // namespace tarnu

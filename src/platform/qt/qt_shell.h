@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/shell.h"
+
+namespace tarnu {
+
+// Opens through the desktop's URL handling (xdg-open on Linux desktops). Addresses that
+// start with "http://", "https://", "ftp://" or "file:" go as they are; any other text is a
+// file-system path and must exist. Needs a QGuiApplication, without one nothing opens.
+class QtShell final : public Shell {
+public:
+    bool open(const std::string& pathOrUrl) override;
+};
+
+}  // namespace tarnu

@@ -1,0 +1,199 @@
+#include "core/tarnu_core.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/error.h"
+#include "document/zubook_text.h"
+#include "support/fake_hot_keys.h"
+#include "support/fakes.h"
+#include "support/scratch_dir.h"
+#include "support/scripted_ui.h"
+
+namespace tarnu {
+namespace {
+
+class FakeDesktop : public DesktopIntegration {
+public:
+    bool registerFileType(const std::string& exe) override {
+        fileTypeFor = exe;
+        return true;
+    }
+    bool setIntegrate(bool on, const std::string&, const std::string& menuText) override {
+        integrated = on;
+        integrateText = menuText;
+        return true;
+    }
+    bool setRunAtLogin(bool, const std::string&) override { return true; }
+    bool isRunAtLogin(const std::string&) override { return false; }
+    std::string fileTypeFor;
+    std::string integrateText;
+    bool integrated = false;
+};
+
+class FakeShell : public Shell {
+public:
+    bool open(const std::string& target) override {
+        opened.push_back(target);
+        return true;
+    }
+    std::vector<std::string> opened;
+};
+
+class NoPump : public EventPump {
+public:
+    void processPendingEvents() override {}
+};
+
+class FakeLocks : public FileLocks {
+public:
+    LockHandle lock(const std::string&) override { return kNoLock; }
+    bool unlock(LockHandle) override { return true; }
+    bool isLockedByAnyone(const std::string&) override { return false; }
+};
+
+// A program directory with a data pack holding the texts the start-up reads and a
+// starter ZuBook.
+class CoreTest : public ::testing::Test {
+protected:
+    CoreTest() {
+        std::filesystem::create_directories(dir / "Data");
+        AsciiCollation c;
+        ZuTree starter(c);
+        buildFromOutline(starter, "Welcome\n  Inside\n");
+        HotFolderTable hf;
+        SharedTree sh(c);
+        TZLBArchive a;
+        writeZuBookFile(a, dir / "starter.dua", starter, hf, sh, std::nullopt);
+        a.create(dir / "Data/ZuData.dta");
+        add(a, "ClientServer.cs", "ZuBook\r\nZuShared files\r\nZuData transfer\r\n");
+        add(a, "AskRes.ar", std::string(17, '\n') + "Add to Tarnu\n");
+        add(a, "Default.dua", testing::readFile(dir / "starter.dua"));
+        a.close();
+    }
+    static void add(TZLBArchive& a, std::string_view name, std::string bytes) {
+        MemoryStream s(std::move(bytes));
+        a.addStream(name, s);
+    }
+
+    testing::ScratchDir dir;
+    testing::FakeIcons icons;
+    FakeLocks locks;
+    testing::FakeGlobalHotKeys keys;
+    FakeDesktop desktop;
+    testing::ScriptedUi ui;
+    FakeShell shell;
+    NoPump pump;
+    AsciiCollation collation;
+    std::unique_ptr<TarnuCore> core =
+        std::make_unique<TarnuCore>(dir.str(), "/opt/tarnu/tarnu", collation,
+                                    CorePorts{icons, locks, keys, desktop, ui, shell, pump});
+};
+
+TEST_F(CoreTest, FirstStartWritesTheDefaultZuBookAndLoadsIt) {
+    auto tabs = core->createMainWindowSteps();
+    EXPECT_EQ(tabs, (std::vector<std::string>{"ZuBook", "ZuShared files", "ZuData transfer"}));
+    EXPECT_EQ(desktop.fileTypeFor, "/opt/tarnu/tarnu");
+    EXPECT_TRUE(core->hotKeys().isRegistered(16576));
+
+    EXPECT_FALSE(core->settingsCommandLineAndFirstZuBook({}));
+    EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
+    EXPECT_TRUE(std::filesystem::exists(dir / "Default.dua"));
+    EXPECT_EQ(core->document().caption(), "Tarnu - Default.dua");
+    EXPECT_EQ(core->tree().nodeCount(), 2u);
+    EXPECT_FALSE(desktop.integrated);  // "Integrate" is off by default
+}
+
+TEST_F(CoreTest, CommandLineSwitchesAtStart) {
+    core->createMainWindowSteps();
+    EXPECT_TRUE(core->settingsCommandLineAndFirstZuBook({"-boot"}));
+    EXPECT_EQ(core->document().caption(), "Tarnu - Default.dua");
+
+    std::filesystem::copy_file(dir / "starter.dua", dir / "other.dua");
+    EXPECT_FALSE(core->settingsCommandLineAndFirstZuBook({"-dua", dir / "other.dua"}));
+    EXPECT_EQ(core->document().caption(), "Tarnu - other.dua");
+
+    // A switch with the wrong number of arguments is ignored.
+    core->document().close();
+    core->settingsCommandLineAndFirstZuBook({"-dua", dir / "other.dua", "extra"});
+    EXPECT_EQ(core->document().caption(), "Tarnu - Default.dua");
+}
+
+TEST_F(CoreTest, ForwardedCommandLines) {
+    core->createMainWindowSteps();
+    core->settingsCommandLineAndFirstZuBook({});
+    std::filesystem::copy_file(dir / "starter.dua", dir / "fwd.dua");
+    core->handleForwarded("-dua\r" + (dir / "fwd.dua") + std::string(1, '\0') + "junk");
+    EXPECT_EQ(core->document().caption(), "Tarnu - fwd.dua");
+
+    // No carriage return: a switch without its argument changes nothing.
+    core->handleForwarded("-dua");
+    EXPECT_EQ(core->document().caption(), "Tarnu - fwd.dua");
+    // Cut at 255 characters: the file name loses its end and cannot be found.
+    core->handleForwarded("-dua\r" + dir.str() + "/" + std::string(300, 'x'));
+    EXPECT_EQ(ui.errors.back(), "Data-file not found");
+}
+
+TEST_F(CoreTest, ForwardedAddsGoIntoTheOpenZuBookOnly) {
+    core->createMainWindowSteps();
+    testing::writeFile(dir / "a#b.txt", "x");
+    std::filesystem::create_directories(dir / "folder/sub");
+    testing::writeFile(dir / "folder/sub/f.txt", "x");
+    core->document().close();
+    core->handleForwarded("-add\r" + (dir / "a#b.txt"));
+    EXPECT_TRUE(core->tree().empty());  // no ZuBook open: nothing is added
+
+    core->settingsCommandLineAndFirstZuBook({});
+    core->settings().ask = false;
+    core->handleForwarded("-add\r" + (dir / "a#b.txt"));
+    core->handleForwarded("-addf\r" + (dir / "folder"));
+    EXPECT_EQ(core->document().counts().files, 2);
+    EXPECT_EQ(core->document().counts().folders, 2);
+    bool sawLink = false;
+    core->tree().forEachInFlatOrder([&](Node* n) {
+        sawLink |= n->text(kColCaption) == "a_b" && n->text(kColPath) == dir / "a#b.txt";
+        return true;
+    });
+    EXPECT_TRUE(sawLink);
+}
+
+TEST_F(CoreTest, HotKeysShowTheProgramOrOpenTheirLink) {
+    core->createMainWindowSteps();
+    core->settingsCommandLineAndFirstZuBook({});
+    int toggles = 0;
+    core->onToggleVisibility = [&] { ++toggles; };
+    Node* link = core->tree().addChild(nullptr);
+    core->tree().setText(link, kColPath, "/home/u/notes.txt");
+    core->tree().setText(link, kColHotKey, "Ctrl+Alt+N");
+    core->tree().setText(link, kColKind, kKindFile);
+    ASSERT_NE(core->hotKeys().registerHotKey(0xC04E), 0);
+
+    for (const auto& [id, combination] : keys.held) {
+        keys.press(id, combination.first, combination.second);
+    }
+    EXPECT_EQ(toggles, 1);
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{"/home/u/notes.txt"}));
+
+    core->shutdown();
+    EXPECT_TRUE(keys.held.empty());
+    EXPECT_EQ(core->document().caption(), "Tarnu");
+}
+
+TEST(CoreWithoutDataPack, StopsAtTheFirstLook) {
+    testing::ScratchDir dir;
+    testing::FakeIcons icons;
+    FakeLocks locks;
+    testing::FakeGlobalHotKeys keys;
+    FakeDesktop desktop;
+    testing::ScriptedUi ui;
+    FakeShell shell;
+    NoPump pump;
+    AsciiCollation collation;
+    TarnuCore core(dir.str(), "/x/tarnu", collation,
+                   CorePorts{icons, locks, keys, desktop, ui, shell, pump});
+    EXPECT_THROW(core.createMainWindowSteps(), DataPackMissing);
+}
+
+}  // namespace
+}  // namespace tarnu
