@@ -21,6 +21,7 @@
 #include "app/about_dialog.h"
 #include "app/add_options_dialog.h"
 #include "app/options_dialog.h"
+#include "app/widget_captions.h"
 #include "common/error.h"
 #include "document/form_placement.h"
 #include "operations/locking.h"
@@ -394,16 +395,49 @@ void TfrmMain::connectOptionCommands() {
 
 void TfrmMain::openOptions(int page) {
     TfrmOptions dialog(core_.ui(), core_.programDir(), &core_.dataPack(), this);
-    OptionsValues current{core_.settings(), false};
+    OptionsValues current{core_.settings(), core_.desktop().isRunAtLogin(core_.executable())};
     auto edited = dialog.edit(current, static_cast<TfrmOptions::Page>(page));
     if (!edited) {
         return;
     }
-    runCommand([&] {
-        core_.settings() = edited->settings;
-        core_.settingsStore().save(core_.settings());
-    });
+    runCommand([&] { core_.applyOptions(edited->settings, edited->runAtLogin); });
     applySettings();
+}
+
+void TfrmMain::saveColumnWidths() {
+    ColumnWidths widths = core_.settings().columnWidths;
+    for (int c = 0; c < ZuBookTreeModel::kShownColumns; ++c) {
+        widths[static_cast<std::size_t>(c)] = tree_->header()->sectionSize(c);
+    }
+    core_.settings().columnWidths = widths;
+    runCommand([&] { core_.settingsStore().saveColumnWidths(widths); });
+}
+
+void TfrmMain::restorePlacement() {
+    auto placement = FormPlacement(core_.placementFile()).read();
+    if (!placement) {
+        return;
+    }
+    const int ppi = screen() ? static_cast<int>(screen()->logicalDotsPerInch()) : 96;
+    if (placement->positionAppliesAt(ppi)) {
+        const PlacementRect& r = placement->normalPosition;
+        setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+    if (placement->showState() == ShowState::Maximised) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void TfrmMain::savePlacement(bool destroying) {
+    WindowPlacement placement;
+    const QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
+    placement.normalPosition = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    placement.showCmd = isMaximized()   ? WindowPlacement::kShowMaximised
+                        : isMinimized() ? WindowPlacement::kShowMinimised
+                                        : WindowPlacement::kShowNormal;
+    placement.pixelsPerInch = screen() ? static_cast<int>(screen()->logicalDotsPerInch()) : 96;
+    placement.visible = destroying;
+    runCommand([&] { FormPlacement(core_.placementFile()).write(placement); });
 }
 
 void TfrmMain::resetWorkspace() {
@@ -433,8 +467,7 @@ void TfrmMain::followKey(const KeyOutcome& outcome) {
         tree_->setCurrentIndex(model_->indexOf(outcome.focus));
     }
     if (outcome.open) {
-        QDesktopServices::openUrl(
-            QUrl::fromLocalFile(QString::fromStdString(std::string(outcome.open->text(kColPath)))));
+        core_.shell().open(std::string(outcome.open->text(kColPath)));
     }
 }
 
@@ -657,6 +690,7 @@ void TfrmMain::exitProgram() {
         return;
     }
     exiting_ = true;
+    savePlacement(true);
     core_.document().close();
     qApp->quit();
 }
@@ -668,6 +702,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     exiting_ = true;
+    savePlacement(false);
     core_.document().close();
     event->accept();
     qApp->quit();
@@ -676,6 +711,11 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 // The link-comment panel floats near the bottom right corner of the screen.
 void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (!placementRestored_) {
+        placementRestored_ = true;
+        restorePlacement();
+    }
+    runCommand([this] { applyCaptions(core_.dataPack(), *this, "MainForm.qrf"); });
     auto* dock = findChild<QDockWidget*>("pnComment");
     QScreen* screen = this->screen();
     if (!dock || !screen) {

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBox>
 #include <QTreeView>
 #include <map>
@@ -85,6 +86,9 @@ private:
     bool editing() const;
     Node* focusedNode() const;
     void openOptions(int page);
+    void restorePlacement();
+    void savePlacement(bool destroying);
+    void saveColumnWidths();
     void resetWorkspace();
 
     TarnuCore& core_;
@@ -102,6 +106,8 @@ private:
     std::vector<QMenu*> zuBookMenus_;
     QLabel* statusPanels_[3] = {};
     bool exiting_ = false;
+    bool placementRestored_ = false;
+    QTimer* columnWidthsTimer_ = nullptr;
 };
 
 }  // namespace tarnu

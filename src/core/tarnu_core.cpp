@@ -57,7 +57,7 @@ TarnuCore::~TarnuCore() {
 }
 
 std::vector<std::string> TarnuCore::createMainWindowSteps() {
-    FormPlacement(path::join(dataPack_.dataDir(), "ZuFormPos.ini")).clearMinimised();
+    FormPlacement(placementFile()).clearMinimised();
     std::vector<std::string> tabs;
     for (int i = 0; i < 3; ++i) {
         tabs.push_back(dataPack_.message(kTabTable, i));  // the first use of the data pack
@@ -142,6 +142,17 @@ void TarnuCore::hotKeyPressed(std::uint32_t value) {
         ports_.shell.open(std::string(node->text(kColPath)));
         return false;
     });
+}
+
+std::string TarnuCore::placementFile() const {
+    return path::join(dataPack_.dataDir(), "ZuFormPos.ini");
+}
+
+void TarnuCore::applyOptions(const Settings& settings, bool runAtLogin) {
+    settings_ = settings;
+    ports_.desktop.setRunAtLogin(runAtLogin, executable_);
+    applyIntegration(ports_.desktop, settings_, executable_, dataPack_);
+    settingsStore_.save(settings_);
 }
 
 void TarnuCore::shutdown() {

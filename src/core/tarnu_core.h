@@ -91,6 +91,13 @@ public:
     THotKeyManager& hotKeys() { return hotKeys_; }
     const HotKeyText& keyText() const { return keyText_; }
     Ui& ui() { return ports_.ui; }
+    Shell& shell() { return ports_.shell; }
+    DesktopIntegration& desktop() { return ports_.desktop; }
+    const std::string& executable() const { return executable_; }
+    std::string placementFile() const;
+    // OK in the options dialog: stores the settings and applies run-at-login and the
+    // desktop's "add to Tarnu" entries.
+    void applyOptions(const Settings& settings, bool runAtLogin);
     ZuBookAdder& adder() { return adder_; }
     ZuBookEditor& editor() { return editor_; }
     AddOptionsCopy& addOptions() { return addOptions_; }

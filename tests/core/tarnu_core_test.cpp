@@ -8,78 +8,27 @@
 #include "document/zubook_text.h"
 #include "support/fake_hot_keys.h"
 #include "support/fakes.h"
+#include "support/program_dir.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_ui.h"
 
 namespace tarnu {
 namespace {
 
-class FakeDesktop : public DesktopIntegration {
-public:
-    bool registerFileType(const std::string& exe) override {
-        fileTypeFor = exe;
-        return true;
-    }
-    bool setIntegrate(bool on, const std::string&, const std::string& menuText) override {
-        integrated = on;
-        integrateText = menuText;
-        return true;
-    }
-    bool setRunAtLogin(bool, const std::string&) override { return true; }
-    bool isRunAtLogin(const std::string&) override { return false; }
-    std::string fileTypeFor;
-    std::string integrateText;
-    bool integrated = false;
-};
-
-class FakeShell : public Shell {
-public:
-    bool open(const std::string& target) override {
-        opened.push_back(target);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
-
-class NoPump : public EventPump {
-public:
-    void processPendingEvents() override {}
-};
-
-class FakeLocks : public FileLocks {
-public:
-    LockHandle lock(const std::string&) override { return kNoLock; }
-    bool unlock(LockHandle) override { return true; }
-    bool isLockedByAnyone(const std::string&) override { return false; }
-};
+using testing::FakeDesktop;
+using testing::FakeShell;
+using testing::NoLocks;
+using testing::NoPump;
 
 // A program directory with a data pack holding the texts the start-up reads and a
 // starter ZuBook.
 class CoreTest : public ::testing::Test {
 protected:
-    CoreTest() {
-        std::filesystem::create_directories(dir / "Data");
-        AsciiCollation c;
-        ZuTree starter(c);
-        buildFromOutline(starter, "Welcome\n  Inside\n");
-        HotFolderTable hf;
-        SharedTree sh(c);
-        TZLBArchive a;
-        writeZuBookFile(a, dir / "starter.dua", starter, hf, sh, std::nullopt);
-        a.create(dir / "Data/ZuData.dta");
-        add(a, "ClientServer.cs", "ZuBook\r\nZuShared files\r\nZuData transfer\r\n");
-        add(a, "AskRes.ar", std::string(17, '\n') + "Add to Tarnu\n");
-        add(a, "Default.dua", testing::readFile(dir / "starter.dua"));
-        a.close();
-    }
-    static void add(TZLBArchive& a, std::string_view name, std::string bytes) {
-        MemoryStream s(std::move(bytes));
-        a.addStream(name, s);
-    }
+    CoreTest() { testing::writeProgramDir(dir, "Welcome\n  Inside\n"); }
 
     testing::ScratchDir dir;
     testing::FakeIcons icons;
-    FakeLocks locks;
+    NoLocks locks;
     testing::FakeGlobalHotKeys keys;
     FakeDesktop desktop;
     testing::ScriptedUi ui;
@@ -183,7 +132,7 @@ TEST_F(CoreTest, HotKeysShowTheProgramOrOpenTheirLink) {
 TEST(CoreWithoutDataPack, StopsAtTheFirstLook) {
     testing::ScratchDir dir;
     testing::FakeIcons icons;
-    FakeLocks locks;
+    NoLocks locks;
     testing::FakeGlobalHotKeys keys;
     FakeDesktop desktop;
     testing::ScriptedUi ui;
