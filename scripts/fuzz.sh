@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 scripts/setup.sh fuzz
-CXX=clang++ scripts/build.sh fuzz
+CXX=clang++ scripts/build.sh fuzz fuzzers  # the fuzz targets alone, not the whole program
 for target in build-fuzz/fuzz/fuzz_*; do
     name=$(basename "$target")
     corpus="build-fuzz/corpus/$name"

@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -519,6 +520,21 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    if (watched == tree_->viewport() && event->type() == QEvent::ToolTip) {
+        // The full text shows as a hint only when the cell cuts it off.
+        auto* help = static_cast<QHelpEvent*>(event);
+        QModelIndex cell = tree_->indexAt(help->pos());
+        Node* node = model_->nodeAt(cell);
+        const QString text = cell.data().toString();
+        if (node &&
+            cellNeedsHint(*node, cell.column(), tree_->fontMetrics().horizontalAdvance(text),
+                          tree_->columnWidth(cell.column()))) {
+            QToolTip::showText(help->globalPos(), text, tree_->viewport());
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
     if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* press = static_cast<QMouseEvent*>(event);
         if (!tree_->indexAt(press->position().toPoint()).isValid()) {
@@ -553,6 +569,17 @@ void TfrmMain::showContextMenu(const QPoint& at) {
         contextMenu_->addSeparator();
         QMenu* hot = contextMenu_->addMenu("\"Hot\" folders");
         hot->setObjectName("Hotfolders1");
+        hot->addAction("Reset all hot folders", this, [this] { core_.hotFolders().emptyAll(); })
+            ->setObjectName("Resetallhotfolders1");
+        hot->addSeparator();
+        for (int digit = 1; digit <= 9; ++digit) {
+            hot->addAction(QString("Ctrl+%1").arg(digit), this,
+                           [this, digit] {
+                               core_.editor().hotFolderBindKey(digit, editing());
+                               treeChanged();
+                           })
+                ->setObjectName(QString("HotFolder%1").arg(digit));
+        }
         contextMenu_->addSeparator();
         contextMenu_->addAction("Share files")->setObjectName("Sharefiles1");
         contextMenu_->addAction(action("PlugIns1"));
@@ -566,7 +593,7 @@ void TfrmMain::showContextMenu(const QPoint& at) {
         if (a->objectName() == "Sharefiles1") {
             a->setEnabled(false);  // sharing comes with its own page
         } else if (a->menu() && a->menu()->objectName() == "Hotfolders1") {
-            a->setEnabled(false);  // the hot-folder items come with the hot-folder dialog
+            a->setEnabled(state.hotFolders);
         }
     }
     contextMenu_->exec(tree_->viewport()->mapToGlobal(at));

@@ -75,7 +75,6 @@ QVariant ZuBookTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-        case Qt::ToolTipRole:
             return QString::fromStdString(std::string(node->text(index.column())));
         case Qt::DecorationRole:
             if (index.column() != kColCaption) {
