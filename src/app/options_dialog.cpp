@@ -13,6 +13,7 @@
 
 #include "app/qt_text.h"
 #include "common/path.h"
+#include "operations/adding.h"
 #include "platform/ui.h"
 
 namespace tarnu {
@@ -251,7 +252,7 @@ QToolButton* TfrmOptions::browseButton(const char* name, QLineEdit& field) {
 
 void TfrmOptions::browseFolder(QLineEdit& field) {
     const std::string start = path::usablePath(utf8(field.text()), programDir_);
-    const std::optional<std::string> folder = ui_.chooseFolder("Please specify a directory", start);
+    const std::optional<std::string> folder = ui_.chooseFolder(kChooseFolderTitle, start);
     if (folder) {
         field.setText(qs(path::captionPath(*folder, programDir_)));
     }
