@@ -129,19 +129,9 @@ TEST_F(CoreTest, HotKeysShowTheProgramOrOpenTheirLink) {
     EXPECT_EQ(core->document().caption(), "Tarnu");
 }
 
-TEST(CoreWithoutDataPack, StopsAtTheFirstLook) {
-    testing::ScratchDir dir;
-    testing::FakeIcons icons;
-    NoLocks locks;
-    testing::FakeGlobalHotKeys keys;
-    FakeDesktop desktop;
-    testing::ScriptedUi ui;
-    FakeShell shell;
-    NoPump pump;
-    AsciiCollation collation;
-    TarnuCore core(dir.str(), "/x/tarnu", collation,
-                   CorePorts{icons, locks, keys, desktop, ui, shell, pump});
-    EXPECT_THROW(core.createMainWindowSteps(), DataPackMissing);
+TEST_F(CoreTest, WithoutDataPackStartUpStopsAtTheFirstLook) {
+    std::filesystem::remove(dir / "Data/ZuData.dta");
+    EXPECT_THROW(core->createMainWindowSteps(), DataPackMissing);
 }
 
 }  // namespace
