@@ -103,15 +103,15 @@ int main(int argc, char** argv) {
 
     QElapsedTimer timer;
     timer.start();
-    core.document().load(book);
+    core.openZuBook(book);
     const double loadOnly = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    core.document().close();
+    core.closeZuBook();
 
     TfrmMain window(core, icons);
     FirstPaint paint;
     window.treeList()->viewport()->installEventFilter(&paint);
     timer.restart();
-    core.document().load(book);
+    core.openZuBook(book);
     window.show();
     while (!paint.painted) {
         QCoreApplication::processEvents();

@@ -24,6 +24,7 @@ public:
         std::fprintf(stderr, "error: %.*s\n", static_cast<int>(text.size()), text.data());
     }
     bool confirm(std::string_view) override { return false; }
+    SaveChoice askSaveChanges(std::string_view) override { return SaveChoice::Discard; }
     std::optional<std::string> inputBox(std::string_view, std::string_view,
                                         std::string_view) override {
         return inputAnswer;

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -22,19 +23,47 @@
 #include "app/about_dialog.h"
 #include "app/add_options_dialog.h"
 #include "app/options_dialog.h"
+#include "app/qt_text.h"
 #include "app/widget_captions.h"
 #include "common/error.h"
 #include "document/form_placement.h"
-#include "operations/locking.h"
 
 namespace tarnu {
 
 namespace {
 
 constexpr std::string_view kAskTable = "AskRes.ar";
+constexpr int kRetryMs = 50;
 
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+// Ctrl+Shift+digit: X11 reports the shifted symbol ("!" for 1), so the digit comes from the
+// key's position when the symbol is not one: the digit row's scan codes, or the symbols that
+// the common layouts put over the digits.
+int digitOfKey(const QKeyEvent& key) {
+    if (key.key() >= Qt::Key_1 && key.key() <= Qt::Key_9) {
+        return key.key() - Qt::Key_0;
+    }
+    constexpr quint32 kFirstDigitScanCode = 10;  // X11 keycode of "1" on PC keyboards
+    const quint32 scan = key.nativeScanCode();
+    if (scan >= kFirstDigitScanCode && scan < kFirstDigitScanCode + 9) {
+        return static_cast<int>(scan - kFirstDigitScanCode) + 1;
+    }
+    static const QString kShiftedDigits = QStringLiteral("!@#$%^&*(");
+    const QString text = key.text();
+    if (text.size() == 1) {
+        const auto at = kShiftedDigits.indexOf(text.front());
+        if (at >= 0) {
+            return static_cast<int>(at) + 1;
+        }
+    }
+    static const int kShiftedKeys[] = {Qt::Key_Exclam,    Qt::Key_At,       Qt::Key_NumberSign,
+                                       Qt::Key_Dollar,    Qt::Key_Percent,  Qt::Key_AsciiCircum,
+                                       Qt::Key_Ampersand, Qt::Key_Asterisk, Qt::Key_ParenLeft};
+    for (int i = 0; i < 9; ++i) {
+        if (key.key() == kShiftedKeys[i]) {
+            return i + 1;
+        }
+    }
+    return 0;
 }
 
 }  // namespace
@@ -46,6 +75,7 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
     resize(900, 600);
     createActions();
     createMenus();
+    createContextMenu();
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -62,21 +92,21 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
     createStatusBar();
     createTray();
     connectCommands();
-    connectFolderCommands();
-    connectOptionCommands();
-    core_.document().setListener(this);
+    connectTree();
+    core_.setListener(this);
     core_.attachView(this);
     core_.onToggleVisibility = [this] { toggleProgram(); };
-    core_.setAddOptionsDialog([this](AddOptionsCopy& copy) {
+    core_.setAddOptionsDialog([this](AddOptionsCopy& copy, Settings& settings) {
         TfrmAddOpt dialog(&core_.dataPack(), this);
-        return dialog.run(copy, core_.settings());
+        applyWindowCaption(dialog, AuxWindow::AddOptions);
+        return dialog.run(copy, settings);
     });
 }
 
 TfrmMain::~TfrmMain() {
     core_.attachView(nullptr);
     core_.setAddOptionsDialog(nullptr);
-    core_.document().setListener(nullptr);
+    core_.setListener(nullptr);
     core_.onToggleVisibility = nullptr;
 }
 
@@ -86,87 +116,131 @@ QAction* TfrmMain::makeAction(const char* name, const QString& text, const QKeyS
     if (!shortcut.isEmpty()) {
         a->setShortcut(shortcut);
     }
-    actions_[name] = a;
     return a;
 }
 
-QAction* TfrmMain::action(const char* name) const {
-    auto it = actions_.find(name);
-    return it == actions_.end() ? nullptr : it->second;
-}
-
 void TfrmMain::createActions() {
-    makeAction("NewZuBook1", "New ZuBook");
-    makeAction("LoadZuBook1", "Load ZuBook...", QKeySequence("Ctrl+O"));
-    makeAction("SaveZuBook1", "Save ZuBook", QKeySequence("Ctrl+S"));
-    makeAction("SaveAs1", "Save As...");
-    makeAction("Close1", "Close")->setVisible(false);
-    makeAction("aExit", "Exit");
-    makeAction("aNewFolder", "New ZuFolder", QKeySequence("Ctrl+N"));
-    makeAction("aAddFolder", "Add folder...");
-    makeAction("aAddFiles", "Add files...", QKeySequence("Ctrl+B"));
-    makeAction("aDelete", "Delete");
-    makeAction("aRename", "Rename...");
-    makeAction("aLockFiles", "Lock files");
-    makeAction("aUnlockFiles", "Unlock files");
-    makeAction("aSetHotKey", "Set hotkey...");
-    makeAction("aUnsetHotKey", "Delete hotkey");
-    makeAction("aCheckLinks", "Check links");
-    makeAction("Find1", "Find...", QKeySequence("Ctrl+F"));
-    makeAction("PlugIns1", "Plug-Ins...");
-    makeAction("Expandselection1", "Expand selection");
-    makeAction("Hotfoldersmanage1", "\"Hot\" folders manage");
-    makeAction("CDcatalog1", "CD catalog")->setCheckable(true);
-    makeAction("FTPlist1", "FTP list")->setCheckable(true);
-    makeAction("Synchronize1", "Synchronize");
-    makeAction("AddZuBooktofavorite1", "Add ZuBook to favorite");
-    makeAction("Fullexpand1", "Full expand");
-    makeAction("Fullcollapse1", "Full collapse");
-    makeAction("Showcoments1", "Show coments")->setCheckable(true);
-    makeAction("General1", "General...", QKeySequence("Ctrl+F10"));
-    makeAction("FilesFolders1", "Files && Folders...");
-    makeAction("Resetworkspace1", "Reset workspace");
-    makeAction("TarnuHelp1", "Tarnu Help", QKeySequence("F1"));
-    makeAction("About1", "About...");
-    makeAction("ShowDubo", "Show Dubo");
-    makeAction("HideDubo", "Hide Dubo");
-    // Commands whose windows are not there yet stay visible but disabled.
-    for (const char* later :
-         {"aSetHotKey", "aUnsetHotKey", "Find1", "PlugIns1", "Expandselection1",
-          "Hotfoldersmanage1", "CDcatalog1", "FTPlist1", "Synchronize1", "AddZuBooktofavorite1"}) {
-        action(later)->setEnabled(false);
-    }
+    MainActions& a = actions_;
+    a.newZuBook = makeAction("NewZuBook1", "&New ZuBook");
+    a.loadZuBook = makeAction("LoadZuBook1", "&Load ZuBook...", QKeySequence("Ctrl+O"));
+    a.saveZuBook = makeAction("SaveZuBook1", "&Save ZuBook", QKeySequence("Ctrl+S"));
+    a.saveAs = makeAction("SaveAs1", "Save &As...");
+    a.close = makeAction("Close1", "Close");
+    a.close->setVisible(false);
+    a.exit = makeAction("aExit", "E&xit");
+    a.newFolder = makeAction("aNewFolder", "New ZuFolder", QKeySequence("Ctrl+N"));
+    a.addFolder = makeAction("aAddFolder", "Add folder...");
+    a.addFiles = makeAction("aAddFiles", "Add files...", QKeySequence("Ctrl+B"));
+    a.deleteNodes = makeAction("aDelete", "Delete");
+    a.rename = makeAction("aRename", "Rename...");
+    a.lockFiles = makeAction("aLockFiles", "Lock files");
+    a.unlockFiles = makeAction("aUnlockFiles", "Unlock files");
+    a.setHotKey = makeAction("aSetHotKey", "Set hotkey...");
+    a.unsetHotKey = makeAction("aUnsetHotKey", "Delete hotkey");
+    a.checkLinks = makeAction("aCheckLinks", "Check links");
+    a.find = makeAction("Find1", "Find...", QKeySequence("Ctrl+F"));
+    a.plugIns = makeAction("PlugIns1", "Plug-Ins...");
+    a.expandSelection = makeAction("Expandselection1", "Expand selection");
+    a.hotFoldersManage = makeAction("Hotfoldersmanage1", "\"Hot\" folders manage");
+    a.cdCatalog = makeAction("CDcatalog1", "CD catalog");
+    a.cdCatalog->setCheckable(true);
+    a.ftpList = makeAction("FTPlist1", "FTP list");
+    a.ftpList->setCheckable(true);
+    a.synchronize = makeAction("Synchronize1", "Synchronize");
+    a.addToFavorite = makeAction("AddZuBooktofavorite1", "Add ZuBook to favorite");
+    a.fullExpand = makeAction("Fullexpand1", "Full expand");
+    a.fullCollapse = makeAction("Fullcollapse1", "Full collapse");
+    a.showComments = makeAction("Showcoments1", "Show coments");
+    a.showComments->setCheckable(true);
+    a.general = makeAction("General1", "General...", QKeySequence("Ctrl+F10"));
+    a.filesFolders = makeAction("FilesFolders1", "Files && Folders...");
+    a.resetWorkspace = makeAction("Resetworkspace1", "Reset workspace");
+    a.help = makeAction("TarnuHelp1", "Tarnu Help", QKeySequence("F1"));
+    a.about = makeAction("About1", "About...");
+    a.showProgram = makeAction("ShowTarnu", "Show Tarnu");
+    a.hideProgram = makeAction("HideTarnu", "Hide Tarnu");
 }
 
 void TfrmMain::createMenus() {
-    auto addMenu = [this](const char* name, const QString& title,
-                          std::initializer_list<const char*> items) {
+    using Items = std::initializer_list<QAction*>;
+    auto addMenu = [this](const char* name, const QString& title, Items items) {
         QMenu* menu = menuBar()->addMenu(title);
         menu->setObjectName(name);
-        for (const char* item : items) {
+        for (QAction* item : items) {
             if (item == nullptr) {
                 menu->addSeparator();
             } else {
-                menu->addAction(action(item));
+                menu->addAction(item);
             }
         }
         return menu;
     };
+    const MainActions& a = actions_;
     addMenu("File1", "&File",
-            {"NewZuBook1", "LoadZuBook1", "SaveZuBook1", "SaveAs1", "Close1", nullptr, "aExit"});
+            {a.newZuBook, a.loadZuBook, a.saveZuBook, a.saveAs, a.close, nullptr, a.exit});
     zuBookMenus_.push_back(
         addMenu("Folders1", "F&olders",
-                {"aNewFolder", "aAddFolder", "aAddFiles", nullptr, "aDelete", "aRename"}));
-    zuBookMenus_.push_back(addMenu("Links1", "&Links",
-                                   {"aLockFiles", "aUnlockFiles", nullptr, "aSetHotKey",
-                                    "aUnsetHotKey", nullptr, "aCheckLinks"}));
+                {a.newFolder, a.addFolder, a.addFiles, nullptr, a.deleteNodes, a.rename}));
+    zuBookMenus_.push_back(addMenu(
+        "Links1", "&Links",
+        {a.lockFiles, a.unlockFiles, nullptr, a.setHotKey, a.unsetHotKey, nullptr, a.checkLinks}));
     zuBookMenus_.push_back(
         addMenu("Tools1", "&Tools",
-                {"Find1", "PlugIns1", "Expandselection1", "Hotfoldersmanage1", nullptr,
-                 "CDcatalog1", "FTPlist1", "Synchronize1", nullptr, "AddZuBooktofavorite1", nullptr,
-                 "Fullexpand1", "Fullcollapse1", "Showcoments1"}));
-    addMenu("Options1", "O&ptions", {"General1", "FilesFolders1", nullptr, "Resetworkspace1"});
-    addMenu("Help1", "&Help", {"TarnuHelp1", nullptr, "About1"});
+                {a.find, a.plugIns, a.expandSelection, a.hotFoldersManage, nullptr, a.cdCatalog,
+                 a.ftpList, a.synchronize, nullptr, a.addToFavorite, nullptr, a.fullExpand,
+                 a.fullCollapse, a.showComments}));
+    addMenu("Options1", "O&ptions", {a.general, a.filesFolders, nullptr, a.resetWorkspace});
+    addMenu("Help1", "&Help", {a.help, nullptr, a.about});
+}
+
+void TfrmMain::createContextMenu() {
+    contextMenu_ = new QMenu(this);
+    contextMenu_->setObjectName("pmTreeList");
+    auto item = [this](const char* name, QAction* like) {
+        auto* copy = contextMenu_->addAction(like ? like->text() : QString());
+        copy->setObjectName(name);
+        if (like) {
+            // Same command as the menu bar's item; only the enabled state is the menu's own.
+            connect(copy, &QAction::triggered, like, &QAction::trigger);
+        }
+        return copy;
+    };
+    const MainActions& a = actions_;
+    context_.open = item("Open1", nullptr);
+    context_.open->setText("Open");
+    contextMenu_->addAction(a.newFolder);
+    contextMenu_->addSeparator();
+    contextMenu_->addAction(a.addFolder);
+    contextMenu_->addAction(a.addFiles);
+    context_.deleteNodes = item("Delete1", a.deleteNodes);
+    contextMenu_->addSeparator();
+    context_.rename = item("Rename1", a.rename);
+    contextMenu_->addSeparator();
+    context_.lockFiles = item("Lockfiles1", a.lockFiles);
+    context_.unlockFiles = item("Unlockfiles1", a.unlockFiles);
+    contextMenu_->addSeparator();
+    context_.setHotKey = item("Sethotkey1", a.setHotKey);
+    context_.unsetHotKey = item("Deletehotkey1", a.unsetHotKey);
+    contextMenu_->addSeparator();
+    context_.hotFolders = contextMenu_->addMenu("\"Hot\" folders");
+    context_.hotFolders->setObjectName("Hotfolders1");
+    context_.hotFolders
+        ->addAction("Reset all hot folders", this,
+                    [this] { runCommand([this] { core_.resetHotFolders(); }); })
+        ->setObjectName("Resetallhotfolders1");
+    context_.hotFolders->addSeparator();
+    for (int digit = 1; digit <= 9; ++digit) {
+        context_.hotFolders
+            ->addAction(QString("Ctrl+%1").arg(digit), this,
+                        [this, digit] {
+                            runCommand([this, digit] { core_.bindHotFolder(digit, editing()); });
+                        })
+            ->setObjectName(QString("HotFolder%1").arg(digit));
+    }
+    contextMenu_->addSeparator();
+    context_.shareFiles = item("Sharefiles1", nullptr);
+    context_.shareFiles->setText("Share files");
+    contextMenu_->addAction(a.plugIns);
 }
 
 QWidget* TfrmMain::createSideBar() {
@@ -175,14 +249,14 @@ QWidget* TfrmMain::createSideBar() {
     sideBar_->setMinimumWidth(150);
     sideBar_->setMaximumWidth(190);
     auto addGroup = [this](const char* name, const QString& title,
-                           std::initializer_list<const char*> items) {
+                           std::initializer_list<QAction*> items) {
         auto* page = new QWidget(sideBar_);
         page->setObjectName(name);
         auto* column = new QVBoxLayout(page);
         column->setSpacing(2);
-        for (const char* item : items) {
+        for (QAction* item : items) {
             auto* button = new QToolButton(page);
-            button->setDefaultAction(action(item));
+            button->setDefaultAction(item);
             button->setToolButtonStyle(Qt::ToolButtonTextOnly);
             button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
             column->addWidget(button);
@@ -190,10 +264,11 @@ QWidget* TfrmMain::createSideBar() {
         column->addStretch();
         sideBar_->addItem(page, title);
     };
+    const MainActions& a = actions_;
     addGroup("gFolders", "Folders",
-             {"aNewFolder", "aAddFiles", "aDelete", "aRename", "aAddFolder"});
+             {a.newFolder, a.addFiles, a.deleteNodes, a.rename, a.addFolder});
     addGroup("gLinks", "Links",
-             {"aLockFiles", "aUnlockFiles", "aSetHotKey", "aUnsetHotKey", "aCheckLinks"});
+             {a.lockFiles, a.unlockFiles, a.setHotKey, a.unsetHotKey, a.checkLinks});
     addGroup("gFavorite", "Favorite", {});
     return sideBar_;
 }
@@ -227,14 +302,14 @@ QWidget* TfrmMain::createZuBookPage() {
     summary_->setTextFormat(Qt::PlainText);
     column->addWidget(summary_);
 
-    auto* dock = new QDockWidget("Comment", this);
-    dock->setObjectName("pnComment");
-    comment_ = new QPlainTextEdit(dock);
+    commentPanel_ = new QDockWidget("Comment", this);
+    commentPanel_->setObjectName("pnComment");
+    comment_ = new QPlainTextEdit(commentPanel_);
     comment_->setObjectName("mmComment");
     comment_->setReadOnly(true);
-    dock->setWidget(comment_);
-    addDockWidget(Qt::BottomDockWidgetArea, dock);
-    dock->hide();
+    commentPanel_->setWidget(comment_);
+    addDockWidget(Qt::BottomDockWidgetArea, commentPanel_);
+    commentPanel_->hide();
     return page;
 }
 
@@ -243,6 +318,7 @@ void TfrmMain::createStatusBar() {
     for (int i = 0; i < 3; ++i) {
         statusPanels_[i] = new QLabel(this);
         statusPanels_[i]->setObjectName(QString("StatusPanel%1").arg(i));
+        statusPanels_[i]->setTextFormat(Qt::PlainText);  // paths are never markup
         if (widths[i]) {
             statusPanels_[i]->setMinimumWidth(widths[i]);
         }
@@ -266,10 +342,10 @@ void TfrmMain::createTray() {
     tray_->setToolTip("Tarnu - links to files and folders");
     auto* menu = new QMenu(this);
     menu->setObjectName("pmTray");
-    menu->addAction(action("ShowDubo"));
-    menu->addAction(action("HideDubo"));
+    menu->addAction(actions_.showProgram);
+    menu->addAction(actions_.hideProgram);
     menu->addSeparator();
-    menu->addAction(action("aExit"));
+    menu->addAction(actions_.exit);
     tray_->setContextMenu(menu);
     connect(tray_, &QSystemTrayIcon::activated, this, [this](auto reason) {
         if (reason == QSystemTrayIcon::DoubleClick) {
@@ -279,48 +355,74 @@ void TfrmMain::createTray() {
 }
 
 void TfrmMain::runCommand(const std::function<void()>& command) {
+    if (commandRunning_) {
+        // A dialog of the running command spins the event loop: this one waits its turn.
+        QTimer::singleShot(kRetryMs, this, [this, command] { runCommand(command); });
+        return;
+    }
+    commandRunning_ = true;
     try {
         command();
     } catch (const Error& e) {
         core_.ui().showError(e.what());
     }
+    commandRunning_ = false;
+    model_->sortPending();
+    showSelectionFromTree();
+    updateActions();
+}
+
+void TfrmMain::onTriggered(QAction* action, std::function<void()> command) {
+    connect(action, &QAction::triggered, this,
+            [this, command = std::move(command)] { runCommand(command); });
 }
 
 void TfrmMain::connectCommands() {
-    auto on = [this](const char* name, std::function<void()> command) {
-        connect(action(name), &QAction::triggered, this,
-                [this, command = std::move(command)] { runCommand(command); });
-    };
-    ZuBookDocument& doc = core_.document();
-    on("NewZuBook1", [this, &doc] {
-        if (core_.mayReplaceZuBook()) {
-            doc.newZuBook();
+    const MainActions& a = actions_;
+    onTriggered(a.newZuBook, [this] { core_.newZuBook(); });
+    onTriggered(a.loadZuBook, [this] { core_.loadZuBook(); });
+    onTriggered(a.saveZuBook, [this] { core_.saveZuBook(); });
+    onTriggered(a.saveAs, [this] { core_.saveZuBookAs(); });
+    connect(a.exit, &QAction::triggered, this, [this] { exitProgram(); });
+    connect(a.showProgram, &QAction::triggered, this, [this] { showProgram(); });
+    connect(a.hideProgram, &QAction::triggered, this, [this] { hideProgram(); });
+    onTriggered(a.checkLinks, [this] { core_.checkLinks(); });
+    onTriggered(a.lockFiles, [this] { core_.lockSelection(); });
+    onTriggered(a.unlockFiles, [this] { core_.unlockSelection(); });
+    onTriggered(a.newFolder, [this] { core_.newFolder(); });
+    onTriggered(a.addFiles, [this] { core_.addFiles(); });
+    onTriggered(a.addFolder, [this] { core_.addFolder(); });
+    onTriggered(a.deleteNodes, [this] { core_.deleteSelection(focusedNode(), editing()); });
+    onTriggered(a.rename, [this] { core_.rename(focusedNode()); });
+    onTriggered(a.fullExpand, [this] {
+        core_.fullExpand();
+        restoreExpansion({});
+    });
+    onTriggered(a.fullCollapse, [this] {
+        core_.fullCollapse();
+        tree_->collapseAll();
+    });
+    onTriggered(context_.open, [this] {
+        if (Node* node = focusedNode(); node && !node->text(kColPath).empty()) {
+            core_.openLink(*node);
         }
     });
-    on("LoadZuBook1", [this, &doc] {
-        if (core_.mayReplaceZuBook()) {
-            doc.loadMenu();
-        }
+    connect(a.general, &QAction::triggered, this, [this] { openOptions(0); });
+    connect(a.filesFolders, &QAction::triggered, this, [this] { openOptions(1); });
+    connect(a.resetWorkspace, &QAction::triggered, this, [this] { resetWorkspace(); });
+    connect(a.about, &QAction::triggered, this, [this] {
+        TfrmAbout about(&core_.dataPack(), this);
+        applyWindowCaption(about, AuxWindow::About);
+        about.exec();
     });
-    on("SaveZuBook1", [&doc] { doc.saveMenu(); });
-    on("SaveAs1", [&doc] { doc.saveAs(); });
-    on("aExit", [this] { exitProgram(); });
-    on("ShowDubo", [this] { showProgram(); });
-    on("HideDubo", [this] { hideProgram(); });
-    on("aCheckLinks", [this] {
-        checkLinks(core_.tree(), core_.icons());
-        treeChanged();
+    connect(a.help, &QAction::triggered, this, [this] { openHelp(); });
+    connect(a.showComments, &QAction::toggled, this, [this](bool on) {
+        core_.setShowComments(on);
+        commentPanel_->setVisible(on && core_.document().isOpen() && isVisible());
     });
-    on("aLockFiles", [this] {
-        aLockFilesExecute(core_.tree(), selectedNodes(), core_.locks(),
-                          [this] { core_.document().autoSave(); });
-        treeChanged();
-    });
-    on("aUnlockFiles", [this] {
-        aUnlockFilesExecute(core_.tree(), selectedNodes(), core_.locks(),
-                            [this] { core_.document().autoSave(); });
-        treeChanged();
-    });
+}
+
+void TfrmMain::connectTree() {
     connect(tree_, &QTreeView::expanded, this, [this](const QModelIndex& i) {
         if (Node* n = model_->nodeAt(i)) {
             n->setExpanded(true);
@@ -331,72 +433,35 @@ void TfrmMain::connectCommands() {
             n->setExpanded(false);
         }
     });
+    connect(
+        model_, &ZuBookTreeModel::expansionRequested, tree_,
+        [this](const QModelIndex& index, bool expanded) { tree_->setExpanded(index, expanded); });
     connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { syncSelectionToTree(); });
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { showComment(); });
-}
-
-void TfrmMain::connectFolderCommands() {
-    auto on = [this](const char* name, std::function<void()> command) {
-        connect(action(name), &QAction::triggered, this,
-                [this, command = std::move(command)] { runCommand(command); });
+    model_->editText = [this](const Node& node) { return qs(core_.captionForEditing(node)); };
+    model_->onCaptionEdited = [this](Node* node, const QString& text) {
+        runCommand([&] { core_.renameInPlace(node, utf8(text)); });
     };
-    ZuBookEditor& editor = core_.editor();
-    ZuBookAdder& adder = core_.adder();
-    on("aNewFolder", [&editor] { editor.aNewFolderExecute(); });
-    on("aAddFiles", [&adder] { adder.aAddFilesExecute(); });
-    on("aAddFolder", [&adder] { adder.aAddFolderExecute(); });
-    on("aDelete", [this, &editor] { editor.aDeleteExecute(focusedNode(), editing()); });
-    on("aRename", [this, &editor] { editor.aRenameExecute(focusedNode()); });
-    on("Fullexpand1", [this, &editor] {
-        editor.fullExpand();
-        restoreExpansion({});
-    });
-    on("Fullcollapse1", [this, &editor] {
-        editor.fullCollapse();
-        tree_->collapseAll();
-    });
-    model_->editText = [&editor](const Node& node) {
-        return QString::fromStdString(editor.TreeListEditing(node));
-    };
-    model_->onCaptionEdited = [this, &editor](Node* node, const QString& text) {
-        runCommand([&] { editor.TreeListEdited(node, text.toStdString()); });
-        QTimer::singleShot(0, this, [this] { treeChanged(); });  // the node may sort elsewhere
-    };
-    model_->canDropOn = [this, &editor](const Node* target) {
-        return editor.canDrop(target, focusedNode());
-    };
-    model_->dropOn = [this, &editor](Node* target) {
-        editor.TreeListDragDrop(target);
-        QTimer::singleShot(0, this, [this] { treeChanged(); });  // after the drag has ended
+    tree_->canDropOn = [this](const Node* target) { return core_.canDrop(target, focusedNode()); };
+    tree_->dropOn = [this](Node* target) {
+        // After the drag has ended: the view still walks its rows until then.
+        const QPersistentModelIndex where(model_->indexOf(target));
+        QTimer::singleShot(0, this, [this, where, onto = target != nullptr] {
+            if (onto && !where.isValid()) {
+                return;  // the target went meanwhile
+            }
+            runCommand([this, where] { core_.dropSelectionOnto(model_->nodeAt(where)); });
+        });
     };
     connect(tree_, &QWidget::customContextMenuRequested, this, &TfrmMain::showContextMenu);
 }
 
-void TfrmMain::connectOptionCommands() {
-    connect(action("General1"), &QAction::triggered, this, [this] { openOptions(0); });
-    connect(action("FilesFolders1"), &QAction::triggered, this, [this] { openOptions(1); });
-    connect(action("Resetworkspace1"), &QAction::triggered, this, [this] { resetWorkspace(); });
-    connect(action("About1"), &QAction::triggered, this, [this] {
-        TfrmAbout about(&core_.dataPack(), this);
-        about.exec();
-    });
-    connect(action("TarnuHelp1"), &QAction::triggered, this, [this] {
-        QDesktopServices::openUrl(
-            QUrl::fromLocalFile(QString::fromStdString(core_.programDir()) + "/help/index.html"));
-    });
-    connect(action("Showcoments1"), &QAction::toggled, this, [this](bool on) {
-        core_.settings().showComments = on;
-        if (auto* dock = findChild<QDockWidget*>("pnComment")) {
-            dock->setVisible(on && core_.document().isOpen());
-        }
-    });
-}
-
 void TfrmMain::openOptions(int page) {
     TfrmOptions dialog(core_.ui(), core_.programDir(), &core_.dataPack(), this);
-    OptionsValues current{core_.settings(), core_.desktop().isRunAtLogin(core_.executable())};
+    applyWindowCaption(dialog, AuxWindow::Options);
+    OptionsValues current{core_.settings(), core_.isRunAtLogin()};
     auto edited = dialog.edit(current, static_cast<TfrmOptions::Page>(page));
     if (!edited) {
         return;
@@ -405,13 +470,25 @@ void TfrmMain::openOptions(int page) {
     applySettings();
 }
 
+void TfrmMain::openHelp() {
+    const QString guide = qs(core_.programDir()) + "/help/index.html";
+    if (!QFileInfo::exists(guide)) {
+        core_.ui().showMessage("The help is not installed: " + utf8(guide) + " is missing.");
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(guide))) {
+        core_.ui().showMessage("No program could open the help: " + utf8(guide));
+    }
+}
+
 void TfrmMain::saveColumnWidths() {
     ColumnWidths widths = core_.settings().columnWidths;
     for (int c = 0; c < ZuBookTreeModel::kShownColumns; ++c) {
-        widths[static_cast<std::size_t>(c)] = tree_->header()->sectionSize(c);
+        if (!tree_->isColumnHidden(c)) {
+            widths[static_cast<std::size_t>(c)] = tree_->header()->sectionSize(c);
+        }
     }
-    core_.settings().columnWidths = widths;
-    runCommand([&] { core_.settingsStore().saveColumnWidths(widths); });
+    runCommand([&] { core_.saveColumnWidths(widths); });
 }
 
 void TfrmMain::restorePlacement() {
@@ -442,10 +519,7 @@ void TfrmMain::savePlacement(bool destroying) {
 }
 
 void TfrmMain::resetWorkspace() {
-    runCommand([this] {
-        FormPlacement placement(core_.dataPack().dataDir() + "/ZuFormPos.ini");
-        core_.settings().columnWidths = core_.settingsStore().resetWorkspace(placement);
-    });
+    runCommand([this] { core_.resetWorkspace(); });
     resize(640, 480);
     if (QScreen* screen = this->screen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -468,46 +542,37 @@ void TfrmMain::followKey(const KeyOutcome& outcome) {
         tree_->setCurrentIndex(model_->indexOf(outcome.focus));
     }
     if (outcome.open) {
-        core_.shell().open(std::string(outcome.open->text(kColPath)));
+        core_.openLink(*outcome.open);
     }
 }
 
 bool TfrmMain::treeKey(QKeyEvent* key) {
-    ZuBookEditor& editor = core_.editor();
     const auto mods = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
-    const int digit = key->key() - Qt::Key_0;
-    if (digit >= 1 && digit <= 9 && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
-        editor.hotFolderBindKey(digit, editing());
+    const int digit = mods.testFlag(Qt::ControlModifier) ? digitOfKey(*key) : 0;
+    if (digit != 0 && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        runCommand([this, digit] { core_.bindHotFolder(digit, editing()); });
         return true;
     }
-    if (digit >= 1 && digit <= 9 && mods == Qt::ControlModifier) {
-        if (editor.hotFolderMoveKey(digit)) {
-            treeChanged();
-        }
+    if (digit != 0 && mods == Qt::ControlModifier) {
+        runCommand([this, digit] { core_.moveToHotFolder(digit); });
         return true;
     }
     if (mods != Qt::NoModifier || editing()) {
         return false;
     }
-    QModelIndex current = tree_->currentIndex();
     switch (key->key()) {
         case Qt::Key_Right:
-            followKey(editor.rightKey(focusedNode(), false));
-            tree_->expand(current);
+            runCommand([this] { followKey(core_.rightKey(focusedNode())); });
             return true;
         case Qt::Key_Left:
-            followKey(editor.leftKey(focusedNode(), false));
-            tree_->collapse(current);
+            runCommand([this] { followKey(core_.leftKey(focusedNode())); });
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (Node* node = focusedNode(); node && node->kind() != kKindFile) {
-                tree_->setExpanded(current, !tree_->isExpanded(current));
-            }
-            followKey(editor.enterKey(focusedNode(), false));
+            runCommand([this] { followKey(core_.enterKey(focusedNode())); });
             return true;
         case Qt::Key_Delete:
-            action("aDelete")->trigger();
+            actions_.deleteNodes->trigger();
             return true;
         default:
             return false;
@@ -539,67 +604,57 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         auto* press = static_cast<QMouseEvent*>(event);
         if (!tree_->indexAt(press->position().toPoint()).isValid()) {
             tree_->selectionModel()->clearSelection();
-            core_.editor().TreeListMouseDown(nullptr);
+            core_.pressedAt(nullptr);
         }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
+void TfrmMain::prepareContextMenu() {
+    const ContextMenuState state = core_.contextMenuState();
+    context_.deleteNodes->setEnabled(state.deleteItem);
+    context_.rename->setEnabled(state.rename);
+    context_.lockFiles->setEnabled(state.lockFiles);
+    context_.unlockFiles->setEnabled(state.unlockFiles);
+    // Hot keys and sharing come with their own windows.
+    context_.setHotKey->setEnabled(state.setHotKey && actions_.setHotKey->isEnabled());
+    context_.unsetHotKey->setEnabled(state.deleteHotKey && actions_.unsetHotKey->isEnabled());
+    context_.shareFiles->setEnabled(false);
+    context_.hotFolders->setEnabled(state.hotFolders);
+    for (auto [copy, like] : {std::pair{context_.deleteNodes, actions_.deleteNodes},
+                              {context_.rename, actions_.rename},
+                              {context_.lockFiles, actions_.lockFiles},
+                              {context_.unlockFiles, actions_.unlockFiles},
+                              {context_.setHotKey, actions_.setHotKey},
+                              {context_.unsetHotKey, actions_.unsetHotKey}}) {
+        copy->setText(like->text());  // caption lists rename the menu bar's items
+    }
+}
+
 void TfrmMain::showContextMenu(const QPoint& at) {
-    if (!contextMenu_) {
-        contextMenu_ = new QMenu(this);
-        contextMenu_->setObjectName("pmTreeList");
-        auto* open = contextMenu_->addAction("Open");
-        open->setObjectName("Open1");
-        connect(open, &QAction::triggered, this,
-                [this] { followKey(core_.editor().enterKey(focusedNode(), false)); });
-        contextMenu_->addAction(action("aNewFolder"));
-        contextMenu_->addSeparator();
-        for (const char* name : {"aAddFolder", "aAddFiles", "aDelete"}) {
-            contextMenu_->addAction(action(name));
-        }
-        contextMenu_->addSeparator();
-        contextMenu_->addAction(action("aRename"));
-        contextMenu_->addSeparator();
-        contextMenu_->addAction(action("aLockFiles"));
-        contextMenu_->addAction(action("aUnlockFiles"));
-        contextMenu_->addSeparator();
-        contextMenu_->addAction(action("aSetHotKey"));
-        contextMenu_->addAction(action("aUnsetHotKey"));
-        contextMenu_->addSeparator();
-        QMenu* hot = contextMenu_->addMenu("\"Hot\" folders");
-        hot->setObjectName("Hotfolders1");
-        hot->addAction("Reset all hot folders", this, [this] { core_.hotFolders().emptyAll(); })
-            ->setObjectName("Resetallhotfolders1");
-        hot->addSeparator();
-        for (int digit = 1; digit <= 9; ++digit) {
-            hot->addAction(QString("Ctrl+%1").arg(digit), this,
-                           [this, digit] {
-                               core_.editor().hotFolderBindKey(digit, editing());
-                               treeChanged();
-                           })
-                ->setObjectName(QString("HotFolder%1").arg(digit));
-        }
-        contextMenu_->addSeparator();
-        contextMenu_->addAction("Share files")->setObjectName("Sharefiles1");
-        contextMenu_->addAction(action("PlugIns1"));
-    }
-    const ContextMenuState state = core_.editor().pmTreeListPopup();
-    action("aDelete")->setEnabled(state.deleteItem);
-    action("aRename")->setEnabled(state.rename);
-    action("aLockFiles")->setEnabled(state.lockFiles);
-    action("aUnlockFiles")->setEnabled(state.unlockFiles);
-    for (QAction* a : contextMenu_->actions()) {
-        if (a->objectName() == "Sharefiles1") {
-            a->setEnabled(false);  // sharing comes with its own page
-        } else if (a->menu() && a->menu()->objectName() == "Hotfolders1") {
-            a->setEnabled(state.hotFolders);
-        }
-    }
+    prepareContextMenu();
     contextMenu_->exec(tree_->viewport()->mapToGlobal(at));
-    for (const char* name : {"aDelete", "aRename", "aLockFiles", "aUnlockFiles"}) {
-        action(name)->setEnabled(true);
+}
+
+// One place decides which commands are available, from the core's state.
+void TfrmMain::updateActions() {
+    const bool open = zuBookShown_;
+    const MainActions& a = actions_;
+    a.saveZuBook->setEnabled(open);
+    a.saveAs->setEnabled(open);
+    a.showComments->setChecked(core_.settings().showComments);
+    // The windows of these commands come with later parts of the program.
+    for (QAction* later :
+         {a.setHotKey, a.unsetHotKey, a.find, a.plugIns, a.expandSelection, a.hotFoldersManage,
+          a.cdCatalog, a.ftpList, a.synchronize, a.addToFavorite}) {
+        later->setEnabled(false);
     }
+    for (QMenu* menu : zuBookMenus_) {
+        menu->menuAction()->setVisible(open);
+        menu->setEnabled(open);
+    }
+    sideBar_->setVisible(open);
+    tabs_->setVisible(open);
 }
 
 void TfrmMain::beginUpdate() {
@@ -607,7 +662,6 @@ void TfrmMain::beginUpdate() {
 }
 
 void TfrmMain::endUpdate() {
-    treeChanged();
     tree_->setUpdatesEnabled(true);
 }
 
@@ -619,13 +673,20 @@ void TfrmMain::setBusyCursor(bool busy) {
     }
 }
 
-std::vector<Node*> TfrmMain::selectedNodes() const {
-    return core_.tree().selection();
+void TfrmMain::reveal(const Node& node) {
+    model_->sortPending();
+    for (const Node* up = node.parent(); up; up = up->parent()) {
+        core_.tree().setExpanded(const_cast<Node*>(up), true);
+    }
+    tree_->scrollTo(model_->indexOf(&node));
 }
 
 // Only siblings are selected together: what the view selects beyond the first node's
 // parent is taken back.
 void TfrmMain::syncSelectionToTree() {
+    if (showingSelection_) {
+        return;
+    }
     ZuTree& tree = core_.tree();
     tree.clearSelection();
     QModelIndexList rows = tree_->selectionModel()->selectedRows();
@@ -638,18 +699,25 @@ void TfrmMain::syncSelectionToTree() {
     if (!refused.isEmpty()) {
         QSignalBlocker block(tree_->selectionModel());
         tree_->selectionModel()->select(refused, QItemSelectionModel::Deselect);
+        tree_->viewport()->update();
     }
+}
+
+// After a command the core's selection is the truth; the view shows it.
+void TfrmMain::showSelectionFromTree() {
+    QItemSelection wanted;
+    for (Node* node : core_.tree().selection()) {
+        const QModelIndex first = model_->indexOf(node);
+        wanted.select(first, first.siblingAtColumn(ZuBookTreeModel::kShownColumns - 1));
+    }
+    showingSelection_ = true;
+    tree_->selectionModel()->select(wanted, QItemSelectionModel::ClearAndSelect);
+    showingSelection_ = false;
 }
 
 void TfrmMain::showComment() {
     Node* node = model_->nodeAt(tree_->currentIndex());
     comment_->setPlainText(node ? qs(node->text(kColComment)) : QString());
-}
-
-void TfrmMain::treeChanged() {
-    core_.tree().clearSelection();
-    model_->reload();
-    restoreExpansion({});
 }
 
 void TfrmMain::restoreExpansion(const QModelIndex& parent) {
@@ -661,6 +729,23 @@ void TfrmMain::restoreExpansion(const QModelIndex& parent) {
             tree_->setExpanded(child, true);
             restoreExpansion(child);
         }
+    }
+}
+
+void TfrmMain::readWindowCaptions() {
+    struct Collect final : WindowCaptionTarget {
+        std::map<AuxWindow, QString>& captions;
+        explicit Collect(std::map<AuxWindow, QString>& c) : captions(c) {}
+        void setWindowCaption(AuxWindow window, std::string_view caption) override {
+            captions[window] = qs(caption);
+        }
+    } collect(windowCaptions_);
+    runCommand([&] { core_.dataPack().applyWindowCaptions(collect); });
+}
+
+void TfrmMain::applyWindowCaption(QWidget& dialog, AuxWindow window) const {
+    if (auto caption = windowCaptions_.find(window); caption != windowCaptions_.end()) {
+        dialog.setWindowTitle(caption->second);
     }
 }
 
@@ -679,6 +764,7 @@ void TfrmMain::setUpPages(const std::vector<std::string>& tabCaptions) {
                      QImage::Format_RGB888);
         pagePicture_->setPixmap(QPixmap::fromImage(image.copy()));
     }
+    readWindowCaptions();
 }
 
 void TfrmMain::applySettings() {
@@ -687,7 +773,7 @@ void TfrmMain::applySettings() {
     for (int c = 0; c < ZuBookTreeModel::kShownColumns; ++c) {
         tree_->setColumnWidth(c, settings.columnWidths[static_cast<std::size_t>(c)]);
     }
-    action("Showcoments1")->setChecked(settings.showComments);
+    updateActions();
 }
 
 void TfrmMain::showProgram() {
@@ -709,33 +795,42 @@ void TfrmMain::toggleProgram() {
     }
 }
 
-void TfrmMain::exitProgram() {
-    if (!core_.mayReplaceZuBook()) {
-        // A scan is filling the tree: stop it, and exit once it has returned.
-        core_.busy().requestStop();
-        QTimer::singleShot(50, this, [this] { exitProgram(); });
+void TfrmMain::exitProgram(bool interactive) {
+    if (exiting_) {
         return;
     }
+    if (core_.isBusy() || commandRunning_) {
+        // A scan or a dialog holds the tree: stop the scan, and exit once it has returned.
+        core_.requestStop();
+        QTimer::singleShot(kRetryMs, this, [this, interactive] { exitProgram(interactive); });
+        return;
+    }
+    if (interactive && !core_.confirmCloseZuBook()) {
+        return;
+    }
+    endProgram();
+}
+
+// The steps every way out takes once it is decided: the placement as at a close and as when
+// the window goes, the column widths, and the ZuBook closed.
+void TfrmMain::endProgram() {
     exiting_ = true;
+    savePlacement(false);
+    saveColumnWidths();
     savePlacement(true);
-    core_.document().close();
+    core_.shutdown();
     qApp->quit();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+    event->ignore();
     if (!exiting_ && core_.settings().closeAsMin) {
         hideProgram();
-        event->ignore();
         return;
     }
-    exiting_ = true;
-    savePlacement(false);
-    core_.document().close();
-    event->accept();
-    qApp->quit();
+    exitProgram();
 }
 
-// The link-comment panel floats near the bottom right corner of the screen.
 void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!placementRestored_) {
@@ -743,16 +838,28 @@ void TfrmMain::showEvent(QShowEvent* event) {
         restorePlacement();
     }
     runCommand([this] { applyCaptions(core_.dataPack(), *this, "MainForm.qrf"); });
-    auto* dock = findChild<QDockWidget*>("pnComment");
+    placeCommentPanel();
+}
+
+void TfrmMain::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    // The floating comment panel belongs to the window: it goes and comes back with it.
+    if (!event->spontaneous()) {
+        commentPanel_->hide();
+    }
+}
+
+// The link-comment panel floats near the bottom right corner of the screen.
+void TfrmMain::placeCommentPanel() {
     QScreen* screen = this->screen();
-    if (!dock || !screen) {
+    if (!screen) {
         return;
     }
     const QRect s = screen->geometry();
-    dock->setFloating(true);
-    dock->setGeometry(
+    commentPanel_->setFloating(true);
+    commentPanel_->setGeometry(
         QRect(QPoint(s.width() - 300, s.height() - 200), QPoint(s.width() - 50, s.height() - 100)));
-    dock->setVisible(core_.settings().showComments && core_.document().isOpen());
+    commentPanel_->setVisible(core_.settings().showComments && core_.document().isOpen());
 }
 
 void TfrmMain::captionChanged(std::string_view caption) {
@@ -760,23 +867,16 @@ void TfrmMain::captionChanged(std::string_view caption) {
 }
 
 void TfrmMain::zuBookPartsShown(bool shown) {
-    for (QMenu* menu : zuBookMenus_) {
-        menu->menuAction()->setVisible(shown);
-        menu->setEnabled(shown);
-    }
-    action("SaveZuBook1")->setEnabled(shown);
-    action("SaveAs1")->setEnabled(shown);
-    sideBar_->setVisible(shown);
-    tabs_->setVisible(shown);
+    zuBookShown_ = shown;
+    updateActions();
 }
 
 void TfrmMain::zuBookClosing() {
-    model_->reload();
     tabs_->setCurrentIndex(0);
 }
 
 void TfrmMain::zuBookLoaded() {
-    treeChanged();
+    restoreExpansion({});
     QModelIndex first = model_->index(0, 0);
     if (first.isValid()) {
         tree_->setCurrentIndex(first);

@@ -6,20 +6,75 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBox>
 #include <QTreeView>
+#include <functional>
 #include <map>
 
 #include "app/qt_icons.h"
 #include "app/zubook_tree_model.h"
 #include "app/zubook_tree_view.h"
 #include "core/tarnu_core.h"
-#include "operations/editing.h"
+
+class QDockWidget;
 
 namespace tarnu {
+
+// Every command of the main window. Object names are the ones caption lists address.
+struct MainActions {
+    QAction* newZuBook = nullptr;
+    QAction* loadZuBook = nullptr;
+    QAction* saveZuBook = nullptr;
+    QAction* saveAs = nullptr;
+    QAction* close = nullptr;
+    QAction* exit = nullptr;
+    QAction* newFolder = nullptr;
+    QAction* addFolder = nullptr;
+    QAction* addFiles = nullptr;
+    QAction* deleteNodes = nullptr;
+    QAction* rename = nullptr;
+    QAction* lockFiles = nullptr;
+    QAction* unlockFiles = nullptr;
+    QAction* setHotKey = nullptr;
+    QAction* unsetHotKey = nullptr;
+    QAction* checkLinks = nullptr;
+    QAction* find = nullptr;
+    QAction* plugIns = nullptr;
+    QAction* expandSelection = nullptr;
+    QAction* hotFoldersManage = nullptr;
+    QAction* cdCatalog = nullptr;
+    QAction* ftpList = nullptr;
+    QAction* synchronize = nullptr;
+    QAction* addToFavorite = nullptr;
+    QAction* fullExpand = nullptr;
+    QAction* fullCollapse = nullptr;
+    QAction* showComments = nullptr;
+    QAction* general = nullptr;
+    QAction* filesFolders = nullptr;
+    QAction* resetWorkspace = nullptr;
+    QAction* help = nullptr;
+    QAction* about = nullptr;
+    QAction* showProgram = nullptr;
+    QAction* hideProgram = nullptr;
+};
+
+// The tree's context menu: the items that follow the selection are its own, so that opening
+// it never changes the menu bar's actions.
+struct ContextActions {
+    QAction* open = nullptr;
+    QAction* deleteNodes = nullptr;
+    QAction* rename = nullptr;
+    QAction* lockFiles = nullptr;
+    QAction* unlockFiles = nullptr;
+    QAction* setHotKey = nullptr;
+    QAction* unsetHotKey = nullptr;
+    QMenu* hotFolders = nullptr;
+    QAction* shareFiles = nullptr;
+};
 
 class TfrmMain final : public QMainWindow, private ZuBookListener, private TreeViewHooks {
     Q_OBJECT
@@ -36,27 +91,31 @@ public:
     void showProgram();
     void hideProgram();
     void toggleProgram();
-    void exitProgram();
+    // "Exit": offers to save unsaved changes, then ends the program. With interactive off
+    // (the session is ending) nothing is asked and unsaved changes are dropped.
+    void exitProgram(bool interactive = true);
 
     QTreeView* treeList() const { return tree_; }
-    QAction* action(const char* name) const;
+    const MainActions& actions() const { return actions_; }
+    QMenu* contextMenu() const { return contextMenu_; }
     QLabel* statusPanel(int panel) const;
     // The main window's status-bar panels, for the Ui port.
     void setStatusText(int panel, const QString& text);
-
-    // The tree changed shape (load, add, delete, move): read it anew.
-    void treeChanged();
+    // Shows the context menu's items for the current selection, without opening it.
+    void prepareContextMenu();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // TreeViewHooks
     void beginUpdate() override;
     void endUpdate() override;
     void setBusyCursor(bool busy) override;
+    void reveal(const Node& node) override;
 
     // ZuBookListener
     void captionChanged(std::string_view caption) override;
@@ -68,46 +127,61 @@ private:
     QAction* makeAction(const char* name, const QString& text, const QKeySequence& shortcut = {});
     void createActions();
     void createMenus();
+    void createContextMenu();
     QWidget* createSideBar();
     QWidget* createZuBookPage();
     void createStatusBar();
     void createTray();
     void connectCommands();
+    void connectTree();
+    void readWindowCaptions();
+    // A dialog's caption from "FormsCaptions.fc", when it names one.
+    void applyWindowCaption(QWidget& dialog, AuxWindow window) const;
     void restoreExpansion(const QModelIndex& parent);
-    std::vector<Node*> selectedNodes() const;
     void syncSelectionToTree();
+    void showSelectionFromTree();
     void showComment();
+    void updateActions();
+    // Runs a command, shows its error, and repaints what it changed. A command that arrives
+    // while another waits in a dialog runs once that one has returned.
     void runCommand(const std::function<void()>& command);
-    void connectFolderCommands();
-    void connectOptionCommands();
+    void onTriggered(QAction* action, std::function<void()> command);
     bool treeKey(QKeyEvent* key);
     void followKey(const KeyOutcome& outcome);
     void showContextMenu(const QPoint& at);
     bool editing() const;
     Node* focusedNode() const;
     void openOptions(int page);
+    void openHelp();
     void restorePlacement();
     void savePlacement(bool destroying);
     void saveColumnWidths();
     void resetWorkspace();
+    void placeCommentPanel();
+    void endProgram();
 
     TarnuCore& core_;
     QtIcons& icons_;
+    MainActions actions_;
+    ContextActions context_;
     ZuBookTreeModel* model_ = nullptr;
     ZuBookTreeView* tree_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QToolBox* sideBar_ = nullptr;
     QLabel* summary_ = nullptr;
     QLabel* pagePicture_ = nullptr;
+    QDockWidget* commentPanel_ = nullptr;
     QPlainTextEdit* comment_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* contextMenu_ = nullptr;
-    std::map<std::string, QAction*> actions_;
     std::vector<QMenu*> zuBookMenus_;
+    std::map<AuxWindow, QString> windowCaptions_;
     QLabel* statusPanels_[3] = {};
     bool exiting_ = false;
     bool placementRestored_ = false;
-    QTimer* columnWidthsTimer_ = nullptr;
+    bool commandRunning_ = false;
+    bool showingSelection_ = false;
+    bool zuBookShown_ = false;
 };
 
 }  // namespace tarnu

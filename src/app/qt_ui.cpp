@@ -46,6 +46,19 @@ bool QtUi::confirm(std::string_view text) {
                                  QMessageBox::Ok) == QMessageBox::Ok;
 }
 
+SaveChoice QtUi::askSaveChanges(std::string_view text) {
+    switch (QMessageBox::warning(owner(), kTitle, qs(text),
+                                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                 QMessageBox::Save)) {
+        case QMessageBox::Save:
+            return SaveChoice::Save;
+        case QMessageBox::Discard:
+            return SaveChoice::Discard;
+        default:
+            return SaveChoice::Cancel;
+    }
+}
+
 std::optional<std::string> QtUi::inputBox(std::string_view caption, std::string_view prompt,
                                           std::string_view initial) {
     bool ok = false;

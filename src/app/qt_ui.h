@@ -27,6 +27,7 @@ public:
     void showError(std::string_view text) override;
     // OK and Cancel; true for OK.
     bool confirm(std::string_view text) override;
+    SaveChoice askSaveChanges(std::string_view text) override;
     std::optional<std::string> inputBox(std::string_view caption, std::string_view prompt,
                                         std::string_view initial) override;
     std::vector<std::string> chooseOpenFiles(const FileDialogOptions& options) override;

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QStyle>
+#include <QTimer>
 #include <algorithm>
+#include <unordered_map>
 
 namespace tarnu {
 
@@ -19,6 +21,11 @@ ZuBookTreeModel::ZuBookTreeModel(ZuTree& tree, const QtIcons& icons, QObject* pa
                                qApp->style()->standardIcon(QStyle::SP_MessageBoxWarning));
     locked_ = QIcon::fromTheme("changes-prevent",
                                qApp->style()->standardIcon(QStyle::SP_DialogApplyButton));
+    tree_.addObserver(this);
+}
+
+ZuBookTreeModel::~ZuBookTreeModel() {
+    tree_.removeObserver(this);
 }
 
 Node* ZuBookTreeModel::nodeAt(const QModelIndex& index) const {
@@ -29,7 +36,7 @@ QModelIndex ZuBookTreeModel::index(int row, int column, const QModelIndex& paren
     if (row < 0 || column < 0 || column >= kShownColumns) {
         return {};
     }
-    const auto& children = tree_.children(nodeAt(parent));
+    const auto& children = tree_.storedChildren(nodeAt(parent));
     if (static_cast<std::size_t>(row) >= children.size()) {
         return {};
     }
@@ -40,12 +47,11 @@ QModelIndex ZuBookTreeModel::indexOf(const Node* node, int column) const {
     if (!node) {
         return {};
     }
-    const auto& siblings = tree_.children(node->parent());
-    auto it = std::find(siblings.begin(), siblings.end(), node);
-    if (it == siblings.end()) {
+    const std::size_t row = tree_.storedRow(node);
+    if (row == tree_.storedChildren(node->parent()).size()) {
         return {};
     }
-    return createIndex(static_cast<int>(it - siblings.begin()), column, const_cast<Node*>(node));
+    return createIndex(static_cast<int>(row), column, const_cast<Node*>(node));
 }
 
 QModelIndex ZuBookTreeModel::parent(const QModelIndex& child) const {
@@ -135,22 +141,83 @@ QMimeData* ZuBookTreeModel::mimeData(const QModelIndexList&) const {
 }
 
 bool ZuBookTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int,
-                                      const QModelIndex& parent) const {
-    return data && data->hasFormat(kNodesMime) && canDropOn && canDropOn(nodeAt(parent));
+                                      const QModelIndex&) const {
+    return data && data->hasFormat(kNodesMime);
 }
 
-bool ZuBookTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row,
-                                   int column, const QModelIndex& parent) {
-    if (!canDropMimeData(data, action, row, column, parent) || !dropOn) {
-        return false;
+void ZuBookTreeModel::nodeAboutToBeInserted(const Node* parent, std::size_t row) {
+    const int at = static_cast<int>(row);
+    beginInsertRows(indexOf(parent), at, at);
+}
+
+void ZuBookTreeModel::nodeInserted() {
+    endInsertRows();
+    scheduleSort();
+}
+
+void ZuBookTreeModel::nodeAboutToBeRemoved(const Node* parent, std::size_t first,
+                                           std::size_t last) {
+    beginRemoveRows(indexOf(parent), static_cast<int>(first), static_cast<int>(last));
+}
+
+void ZuBookTreeModel::nodeRemoved() {
+    endRemoveRows();
+}
+
+void ZuBookTreeModel::nodeAboutToBeMoved(const Node* from, std::size_t row, const Node* to,
+                                         std::size_t toRow) {
+    const int at = static_cast<int>(row);
+    moveAccepted_ = beginMoveRows(indexOf(from), at, at, indexOf(to), static_cast<int>(toRow));
+    if (!moveAccepted_) {
+        emit layoutAboutToBeChanged();  // not a move Qt can express: relayout instead
+        sortingIndexes_ = persistentIndexList();
     }
-    dropOn(nodeAt(parent));
-    return false;  // the nodes moved themselves: the view must not remove any rows
 }
 
-void ZuBookTreeModel::reload() {
-    beginResetModel();
-    endResetModel();
+void ZuBookTreeModel::nodeMoved() {
+    if (moveAccepted_) {
+        endMoveRows();
+    } else {
+        QModelIndexList now;
+        for (const QModelIndex& old : sortingIndexes_) {
+            now.append(indexOf(nodeAt(old), old.column()));
+        }
+        changePersistentIndexList(sortingIndexes_, now);
+        sortingIndexes_.clear();
+        emit layoutChanged();
+    }
+    scheduleSort();
+}
+
+void ZuBookTreeModel::childrenAboutToBeSorted(const Node* parent) {
+    const QPersistentModelIndex parentIndex(indexOf(parent));
+    emit layoutAboutToBeChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
+    sortingIndexes_.clear();
+    for (const QModelIndex& index : persistentIndexList()) {
+        if (nodeAt(index) && nodeAt(index)->parent() == parent) {
+            sortingIndexes_.append(index);
+        }
+    }
+}
+
+void ZuBookTreeModel::childrenSorted(const Node* parent) {
+    std::unordered_map<const Node*, int> rows;
+    if (!sortingIndexes_.isEmpty()) {
+        const auto& children = tree_.storedChildren(parent);
+        rows.reserve(children.size());
+        for (std::size_t r = 0; r < children.size(); ++r) {
+            rows.emplace(children[r], static_cast<int>(r));
+        }
+    }
+    QModelIndexList now;
+    for (const QModelIndex& old : sortingIndexes_) {
+        Node* node = nodeAt(old);
+        now.append(createIndex(rows.at(node), old.column(), node));
+    }
+    changePersistentIndexList(sortingIndexes_, now);
+    sortingIndexes_.clear();
+    emit layoutChanged({QPersistentModelIndex(indexOf(parent))},
+                       QAbstractItemModel::VerticalSortHint);
 }
 
 void ZuBookTreeModel::nodeChanged(const Node* node) {
@@ -158,6 +225,30 @@ void ZuBookTreeModel::nodeChanged(const Node* node) {
     if (first.isValid()) {
         emit dataChanged(first, first.siblingAtColumn(kShownColumns - 1));
     }
+    scheduleSort();
+}
+
+void ZuBookTreeModel::nodeExpansionChanged(const Node* node) {
+    emit expansionRequested(indexOf(node), node->isExpanded());
+}
+
+void ZuBookTreeModel::treeAboutToBeReset() {
+    beginResetModel();
+}
+
+void ZuBookTreeModel::treeReset() {
+    endResetModel();
+}
+
+void ZuBookTreeModel::scheduleSort() {
+    if (sortScheduled_) {
+        return;
+    }
+    sortScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        sortScheduled_ = false;
+        tree_.sortPending();
+    });
 }
 
 }  // namespace tarnu

@@ -1,19 +1,21 @@
 #pragma once
 
 // The ZuBook tree as a Qt item model. It reads the core tree on demand, so a ZuBook of a
-// million nodes opens without copying anything.
+// million nodes opens without copying anything, and follows the tree's own notifications row
+// by row: it resets only when the tree is replaced (load, close, New).
 
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QMimeData>
 #include <functional>
+#include <vector>
 
 #include "app/qt_icons.h"
 #include "model/tree.h"
 
 namespace tarnu {
 
-class ZuBookTreeModel final : public QAbstractItemModel {
+class ZuBookTreeModel final : public QAbstractItemModel, private TreeObserver {
     Q_OBJECT
 
 public:
@@ -21,6 +23,7 @@ public:
     static constexpr int kShownColumns = 5;
 
     ZuBookTreeModel(ZuTree& tree, const QtIcons& icons, QObject* parent = nullptr);
+    ~ZuBookTreeModel() override;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -33,29 +36,48 @@ public:
     Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    // Drags carry only the model's type; the view decides where they may land and moves.
     bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                          const QModelIndex& parent) const override;
-    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                      const QModelIndex& parent) override;
 
     Node* nodeAt(const QModelIndex& index) const;
     QModelIndex indexOf(const Node* node, int column = 0) const;
 
-    // The tree changed shape: views read it anew.
-    void reload();
-    // Texts or pictures of one node changed.
-    void nodeChanged(const Node* node);
+    // Puts every parent's children in sorted order now, rather than once the event loop runs.
+    void sortPending() { tree_.sortPending(); }
 
     // The text an in-place editor starts with, and what to do with the edited text.
     std::function<QString(const Node&)> editText;
     std::function<void(Node*, const QString&)> onCaptionEdited;
-    // Drag and drop inside the tree: whether a drop onto the node (null: empty space) is
-    // taken, and the move itself. Only drags from this tree carry the model's type.
-    std::function<bool(const Node* target)> canDropOn;
-    std::function<void(Node* target)> dropOn;
+
+signals:
+    // A command expanded or collapsed the node.
+    void expansionRequested(const QModelIndex& index, bool expanded);
 
 private:
+    // TreeObserver
+    void nodeAboutToBeInserted(const Node* parent, std::size_t row) override;
+    void nodeInserted() override;
+    void nodeAboutToBeRemoved(const Node* parent, std::size_t first, std::size_t last) override;
+    void nodeRemoved() override;
+    void nodeAboutToBeMoved(const Node* from, std::size_t row, const Node* to,
+                            std::size_t toRow) override;
+    void nodeMoved() override;
+    void childrenAboutToBeSorted(const Node* parent) override;
+    void childrenSorted(const Node* parent) override;
+    void nodeChanged(const Node* node) override;
+    void nodeExpansionChanged(const Node* node) override;
+    void treeAboutToBeReset() override;
+    void treeReset() override;
+
+    // Sorting waits for the event loop, so that a command's additions sort once.
+    void scheduleSort();
+
     ZuTree& tree_;
+    bool sortScheduled_ = false;
+    bool moveAccepted_ = false;
+    // Persistent indexes among the children being sorted, with their nodes.
+    QModelIndexList sortingIndexes_;
     const QtIcons& icons_;
     QIcon broken_;
     QIcon locked_;

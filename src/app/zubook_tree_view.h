@@ -1,15 +1,57 @@
 #pragma once
 
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QTreeView>
+#include <functional>
+
+#include "model/tree.h"
 
 namespace tarnu {
 
-// The ZuBook tree's view; it only tells whether a cell editor is open, which several
-// commands must know.
+// The ZuBook tree's view. A drop counts where the pointer is: on a node, that node must take
+// it (a File link never does); below the rows is empty space. Only drags from this same view
+// are taken.
 class ZuBookTreeView final : public QTreeView {
 public:
     using QTreeView::QTreeView;
     bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+
+    // Whether a drop onto the node (null: empty space) is taken, and the drop itself.
+    std::function<bool(const Node* target)> canDropOn;
+    std::function<void(Node* target)> dropOn;
+
+protected:
+    void dragMoveEvent(QDragMoveEvent* event) override {
+        QTreeView::dragMoveEvent(event);  // auto-scroll and the indicator
+        event->setAccepted(takes(event));
+    }
+    void dropEvent(QDropEvent* event) override {
+        stopAutoScroll();
+        setState(NoState);
+        viewport()->update();
+        if (!takes(event)) {
+            event->ignore();
+            return;
+        }
+        Node* target = nodeAt(event->position().toPoint());
+        // The nodes move themselves: reporting a copy keeps the view from removing rows.
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        if (dropOn) {
+            dropOn(target);
+        }
+    }
+
+private:
+    Node* nodeAt(const QPoint& at) const {
+        const QModelIndex hit = indexAt(at);
+        return hit.isValid() ? static_cast<Node*>(hit.internalPointer()) : nullptr;
+    }
+    bool takes(const QDropEvent* event) const {
+        return event->source() == this && canDropOn &&
+               canDropOn(nodeAt(event->position().toPoint()));
+    }
 };
 
 }  // namespace tarnu

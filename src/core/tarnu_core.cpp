@@ -40,11 +40,12 @@ TarnuCore::TarnuCore(std::string programDir, std::string executable, const Colla
                             dataPack_, programDir_, [this] { return settings_.autoSaveOnChanges; },
                             [this] { return settings_.saveDir; }}),
       addOptions_(settings_),
-      adder_(AddingParts{
-          tree_, icons_, document_, settings_, addOptions_, ports.ui, ports.pump, busy_,
-          programDir_,
-          [this](AddOptionsCopy& copy) { return !showAddOptions_ || showAddOptions_(copy); },
-          &viewRelay_}),
+      adder_(AddingParts{tree_, icons_, document_, settings_, addOptions_, ports.ui, ports.pump,
+                         busy_, programDir_,
+                         [this](AddOptionsCopy& copy) {
+                             return !showAddOptions_ || showAddOptions_(copy, settings_);
+                         },
+                         &viewRelay_, ports.pumpInterval}),
       editor_(EditingParts{tree_, icons_, document_, hotFolders_, ports.ui, dataPack_, adder_,
                            busy_, &viewRelay_}) {
     std::error_code ec;
@@ -142,6 +143,62 @@ void TarnuCore::hotKeyPressed(std::uint32_t value) {
         ports_.shell.open(std::string(node->text(kColPath)));
         return false;
     });
+}
+
+void TarnuCore::newZuBook() {
+    if (mayReplaceZuBook() && confirmCloseZuBook()) {
+        document_.newZuBook();
+    }
+}
+
+void TarnuCore::loadZuBook() {
+    if (mayReplaceZuBook() && confirmCloseZuBook()) {
+        document_.loadMenu();
+    }
+}
+
+bool TarnuCore::openZuBook(const std::string& path) {
+    return mayReplaceZuBook() && confirmCloseZuBook() && document_.load(path);
+}
+
+void TarnuCore::saveZuBook() {
+    document_.saveMenu();
+}
+
+void TarnuCore::saveZuBookAs() {
+    document_.saveAs();
+}
+
+bool TarnuCore::confirmCloseZuBook() {
+    // The question runs the event loop: nothing may close the ZuBook underneath it.
+    TreeBusy::Hold hold(busy_);
+    return document_.confirmClose();
+}
+
+void TarnuCore::lockSelection() {
+    aLockFilesExecute(tree_, tree_.selection(), locks_, [this] { document_.autoSave(); });
+}
+
+void TarnuCore::unlockSelection() {
+    aUnlockFilesExecute(tree_, tree_.selection(), locks_, [this] { document_.autoSave(); });
+}
+
+void TarnuCore::checkLinks() {
+    links_.checkLinks();
+}
+
+void TarnuCore::openLink(const Node& node) {
+    ports_.shell.open(std::string(node.text(kColPath)));
+}
+
+void TarnuCore::saveColumnWidths(const ColumnWidths& widths) {
+    settings_.columnWidths = widths;
+    settingsStore_.saveColumnWidths(widths);
+}
+
+void TarnuCore::resetWorkspace() {
+    FormPlacement placement(placementFile());
+    settings_.columnWidths = settingsStore_.resetWorkspace(placement);
 }
 
 std::string TarnuCore::placementFile() const {

@@ -4,6 +4,7 @@
 // ZuBook tree and document, the archive object, the data pack and settings, locks and hot
 // keys, hot folders and the shared tree; and the start-up, forwarding and shutdown steps.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -43,6 +44,8 @@ struct CorePorts {
     Ui& ui;
     Shell& shell;
     EventPump& pump;
+    // How often long commands let the window run.
+    std::chrono::milliseconds pumpInterval{10};
 };
 
 // Passes the commands' repaint requests on to whichever view is attached.
@@ -64,6 +67,11 @@ public:
             view_->setBusyCursor(busy);
         }
     }
+    void reveal(const Node& node) override {
+        if (view_) {
+            view_->reveal(node);
+        }
+    }
 
 private:
     TreeViewHooks* view_ = nullptr;
@@ -79,35 +87,89 @@ public:
     TarnuCore& operator=(const TarnuCore&) = delete;
 
     const std::string& programDir() const { return programDir_; }
-    ZuTree& tree() { return tree_; }
-    IconCache& icons() { return icons_; }
-    ZuBookDocument& document() { return document_; }
-    DataPack& dataPack() { return dataPack_; }
-    Settings& settings() { return settings_; }
-    SettingsStore& settingsStore() { return settingsStore_; }
-    HotFolderTable& hotFolders() { return hotFolders_; }
-    SharedTree& shared() { return shared_; }
-    LinkLocks& locks() { return locks_; }
-    THotKeyManager& hotKeys() { return hotKeys_; }
-    const HotKeyText& keyText() const { return keyText_; }
-    Ui& ui() { return ports_.ui; }
-    Shell& shell() { return ports_.shell; }
-    DesktopIntegration& desktop() { return ports_.desktop; }
     const std::string& executable() const { return executable_; }
     std::string placementFile() const;
+
+    // What views read. The tree is not const: a view follows it as a TreeObserver.
+    ZuTree& tree() { return tree_; }
+    const ZuBookDocument& document() const { return document_; }
+    const Settings& settings() const { return settings_; }
+    DataPack& dataPack() { return dataPack_; }
+    Ui& ui() { return ports_.ui; }
+    bool isRunAtLogin() const { return ports_.desktop.isRunAtLogin(executable_); }
+    THotKeyManager& hotKeys() { return hotKeys_; }
+
+    // What views hang in.
+    void setListener(ZuBookListener* listener) { document_.setListener(listener); }
+    // A view that repaints around the commands' changes.
+    void attachView(TreeViewHooks* view) { viewRelay_.attach(view); }
+    // The add-options dialog, shown before "Add folder" while "Ask" is on; "Save current
+    // settings and start" writes into the settings it is given.
+    using AddOptionsDialog = std::function<bool(AddOptionsCopy&, Settings&)>;
+    void setAddOptionsDialog(AddOptionsDialog dialog) { showAddOptions_ = std::move(dialog); }
+
+    // A scan or a prompt holds nodes: the ZuBook may not be closed or replaced meanwhile.
+    bool isBusy() const { return busy_.busy(); }
+    // Asks a running scan to stop at its next step.
+    void requestStop() { busy_.requestStop(); }
+    bool mayReplaceZuBook() const { return !busy_.busy(); }
+
+    // The ZuBook as a whole. Each command that closes the open ZuBook first offers to save
+    // its unsaved changes and does nothing when the user cancels.
+    void newZuBook();
+    void loadZuBook();
+    // Opens the file (the "-dua" switch); false when it stays closed.
+    bool openZuBook(const std::string& path);
+    void saveZuBook();
+    void saveZuBookAs();
+    // The question before the ZuBook goes: true when it may go (saved, discarded, unchanged).
+    bool confirmCloseZuBook();
+    // Closes without a question.
+    void closeZuBook() { document_.close(); }
+
+    // Shaping the tree.
+    void newFolder() { editor_.aNewFolderExecute(); }
+    void addFiles() { adder_.aAddFilesExecute(); }
+    void addFolder() { adder_.aAddFolderExecute(); }
+    void deleteSelection(const Node* focused, bool editing) {
+        editor_.aDeleteExecute(focused, editing);
+    }
+    void rename(Node* focused) { editor_.aRenameExecute(focused); }
+    std::string captionForEditing(const Node& node) const {
+        return editor_.captionForEditing(node);
+    }
+    void renameInPlace(Node* node, std::string_view text) { editor_.renameNode(node, text); }
+    bool canDrop(const Node* target, const Node* focused) const {
+        return editor_.canDrop(target, focused);
+    }
+    void dropSelectionOnto(Node* target) { editor_.moveSelectionOnto(target); }
+    void pressedAt(const Node* hit) { editor_.pressedAt(hit); }
+    KeyOutcome rightKey(Node* focused) { return editor_.rightKey(focused, false); }
+    KeyOutcome leftKey(Node* focused) { return editor_.leftKey(focused, false); }
+    KeyOutcome enterKey(Node* focused) { return editor_.enterKey(focused, false); }
+    void fullExpand() { editor_.fullExpand(); }
+    void fullCollapse() { editor_.fullCollapse(); }
+    ContextMenuState contextMenuState() const { return editor_.contextMenuState(); }
+
+    // Hot folders.
+    bool bindHotFolder(int digit, bool editing) { return editor_.hotFolderBindKey(digit, editing); }
+    bool moveToHotFolder(int digit) { return editor_.hotFolderMoveKey(digit); }
+    void resetHotFolders() { hotFolders_.emptyAll(); }
+
+    // Links.
+    void lockSelection();
+    void unlockSelection();
+    void checkLinks();
+    void openLink(const Node& node);
+
+    // Options and workspace.
     // OK in the options dialog: stores the settings and applies run-at-login and the
     // desktop's "add to Tarnu" entries.
     void applyOptions(const Settings& settings, bool runAtLogin);
-    ZuBookAdder& adder() { return adder_; }
-    ZuBookEditor& editor() { return editor_; }
-    AddOptionsCopy& addOptions() { return addOptions_; }
-    TreeBusy& busy() { return busy_; }
-    // A view that repaints around the commands' changes.
-    void attachView(TreeViewHooks* view) { viewRelay_.attach(view); }
-    // The add-options dialog, shown before "Add folder" while "Ask" is on.
-    void setAddOptionsDialog(ShowAddOptions dialog) { showAddOptions_ = std::move(dialog); }
-    // A command may replace or close the ZuBook only while no scan or prompt holds nodes.
-    bool mayReplaceZuBook() const { return !busy_.busy(); }
+    void setShowComments(bool shown) { settings_.showComments = shown; }
+    void saveColumnWidths(const ColumnWidths& widths);
+    // "Reset workspace": forgets the placement; returns the default column widths.
+    void resetWorkspace();
 
     // The steps of creating the main window that need no widget: the placement file's
     // minimised state, the first look into the data pack (raises DataPackMissing), the
@@ -151,7 +213,7 @@ private:
     TreeBusy busy_;
     AddOptionsCopy addOptions_;
     ViewHooksRelay viewRelay_;
-    ShowAddOptions showAddOptions_;
+    AddOptionsDialog showAddOptions_;
     ZuBookAdder adder_;
     ZuBookEditor editor_;
 };

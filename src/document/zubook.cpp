@@ -17,6 +17,8 @@ constexpr std::string_view kAskTable = "AskRes.ar";
 constexpr int kNewZuBookPrompt = 10;
 constexpr int kZuBookExists = 11;
 constexpr std::string_view kDefaultZuBookName = "Default.dua";
+constexpr std::string_view kZuBookExtension = ".dua";
+constexpr std::string_view kModifiedMark = " *";
 constexpr std::string_view kLoadingStatus = "Tarnu load ZuBook...";
 constexpr std::string_view kSavingStatus = "Tarnu save ZuBook...";
 constexpr int kStatusPanel = 1;
@@ -28,7 +30,47 @@ bool fileExists(const std::string& path) {
 
 }  // namespace
 
-ZuBookDocument::ZuBookDocument(ZuBookParts parts) : parts_(std::move(parts)) {}
+// A name typed without an extension gets ".dua", so that Load finds the file it names.
+std::string withZuBookExtension(std::string name) {
+    if (path::extension(name).empty()) {
+        name += kZuBookExtension;
+    }
+    return name;
+}
+
+ZuBookDocument::ZuBookDocument(ZuBookParts parts) : parts_(std::move(parts)) {
+    parts_.tree.addObserver(this);
+}
+
+ZuBookDocument::~ZuBookDocument() {
+    parts_.tree.removeObserver(this);
+}
+
+void ZuBookDocument::setModified(bool modified) {
+    if (modified_ != modified && (isOpen() || !modified)) {
+        modified_ = modified;
+        listener_->captionChanged(modified_ ? caption_ + std::string(kModifiedMark) : caption_);
+    }
+}
+
+bool ZuBookDocument::confirmClose() {
+    if (!isOpen() || !modified_ || parts_.tree.empty()) {
+        return true;
+    }
+    if (parts_.autoSaveOnChanges() && save(currentPath())) {
+        return true;
+    }
+    const std::string question = "Save the changes to " + currentPath() + "?";
+    switch (parts_.ui.askSaveChanges(question)) {
+        case SaveChoice::Save:
+            return save(currentPath());
+        case SaveChoice::Discard:
+            return true;
+        case SaveChoice::Cancel:
+            break;
+    }
+    return false;
+}
 
 std::string ZuBookDocument::currentPath() const {
     auto dash = caption_.find('-');
@@ -44,6 +86,7 @@ std::string ZuBookDocument::currentPath() const {
 
 void ZuBookDocument::setCaption(std::string caption) {
     caption_ = std::move(caption);
+    modified_ = false;
     listener_->captionChanged(caption_);
 }
 
@@ -87,12 +130,14 @@ void ZuBookDocument::newZuBook() {
         if (!name) {
             return;
         }
-        if (fileExists(path::join(parts_.programDir, *name))) {
+        // A full path is taken as it is: the question must look where the save will write.
+        const std::string file = path::usablePath(withZuBookExtension(*name), parts_.programDir);
+        if (fileExists(file)) {
             parts_.ui.showMessage(parts_.messages.message(kAskTable, kZuBookExists));
             continue;
         }
         close();
-        setCaption(std::string(kZuBookCaptionPrefix) + *name);
+        setCaption(std::string(kZuBookCaptionPrefix) + path::captionPath(file, parts_.programDir));
         showParts(true);
         recount();
         return;
@@ -120,12 +165,38 @@ void ZuBookDocument::applyLinkRecords(const std::string& itemRec, const std::vec
 bool ZuBookDocument::load(const std::string& path) {
     close();
     parts_.ui.setStatus(kStatusPanel, kLoadingStatus);
-    std::vector<Node*> order;
-    ZuBookFile entries;
+    std::optional<std::string> sharedFiles;
     try {
-        entries = readZuBookFile(parts_.archive, path);
+        sharedFiles = readTree(path);
+    } catch (const Error& e) {
+        parts_.archive.close();
+        parts_.ui.setStatus(kStatusPanel, "");
+        close();
+        parts_.ui.showError(e.what());
+        return false;
+    }
+    parts_.ui.setStatus(kStatusPanel, "");
+    setCaption(std::string(kZuBookCaptionPrefix) + path::captionPath(path, parts_.programDir));
+    showParts(true);
+    if (sharedFiles) {
+        try {
+            parts_.shared.loadBytes(*sharedFiles, parts_.icons);
+        } catch (const Error& e) {
+            parts_.ui.showError(e.what());
+        }
+    }
+    recount();
+    listener_->zuBookLoaded();
+    return true;
+}
+
+std::optional<std::string> ZuBookDocument::readTree(const std::string& path) {
+    // Views hear of one reset, not of every node read; a failure leaves the tree empty.
+    ZuTree::Rebuild rebuild(parts_.tree);
+    try {
+        ZuBookFile entries = readZuBookFile(parts_.archive, path);
         MemoryStream table(std::move(entries.userTable));
-        order = readNodeStream(parts_.tree, table);
+        std::vector<Node*> order = readNodeStream(parts_.tree, table);
         // Positions count nodes in the order the saved tree was written, which may differ
         // from this machine's sorting: apply them before anything looks at sorted children.
         applyLinkRecords(entries.itemRec, order);
@@ -135,27 +206,12 @@ bool ZuBookDocument::load(const std::string& path) {
         if (entries.hotFolders) {
             parts_.hotFolders.read(parts_.tree, *entries.hotFolders);
         }
-    } catch (const Error& e) {
-        parts_.archive.close();
-        parts_.ui.setStatus(kStatusPanel, "");
-        close();
-        parts_.ui.showError(e.what());
-        return false;
+        parts_.links.checkLinks();
+        return std::move(entries.sharedFiles);
+    } catch (const Error&) {
+        parts_.tree.clear();  // the delete hook releases what the partial tree took
+        throw;
     }
-    parts_.ui.setStatus(kStatusPanel, "");
-    parts_.links.checkLinks();
-    setCaption(std::string(kZuBookCaptionPrefix) + path::captionPath(path, parts_.programDir));
-    showParts(true);
-    if (entries.sharedFiles) {
-        try {
-            parts_.shared.loadBytes(*entries.sharedFiles, parts_.icons);
-        } catch (const Error& e) {
-            parts_.ui.showError(e.what());
-        }
-    }
-    recount();
-    listener_->zuBookLoaded();
-    return true;
 }
 
 bool ZuBookDocument::save(const std::string& path) {
@@ -173,6 +229,7 @@ bool ZuBookDocument::save(const std::string& path) {
         return false;
     }
     parts_.ui.setStatus(kStatusPanel, "");
+    setModified(false);
     return true;
 }
 

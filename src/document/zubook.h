@@ -60,9 +60,12 @@ struct ZuBookParts {
     std::function<std::string()> saveDir = [] { return std::string(); };
 };
 
-class ZuBookDocument {
+class ZuBookDocument : private TreeObserver {
 public:
     explicit ZuBookDocument(ZuBookParts parts);
+    ~ZuBookDocument() override;
+    ZuBookDocument(const ZuBookDocument&) = delete;
+    ZuBookDocument& operator=(const ZuBookDocument&) = delete;
 
     void setListener(ZuBookListener* listener) { listener_ = listener ? listener : &silent_; }
 
@@ -70,6 +73,12 @@ public:
     bool isOpen() const { return caption_ != kNoZuBookCaption; }
     // The file the caption names, a bare name taken in the program directory.
     std::string currentPath() const;
+
+    // Changed since it was loaded, made or last saved. The window's caption ends in " *".
+    bool isModified() const { return modified_; }
+    // Before the open ZuBook goes: unsaved changes are saved (auto-save on) or the user is
+    // asked Save, Discard or Cancel. True when the ZuBook may go.
+    bool confirmClose();
 
     const SummaryCounts& counts() const { return counts_; }
     void recount();
@@ -90,6 +99,15 @@ public:
     void autoSave();
 
 private:
+    // TreeObserver: what changes the tree's content makes the ZuBook modified.
+    void nodeInserted() override { setModified(true); }
+    void nodeRemoved() override { setModified(true); }
+    void nodeMoved() override { setModified(true); }
+    void nodeChanged(const Node*) override { setModified(true); }
+
+    void setModified(bool modified);
+    // Reads the file's tree and records; returns its shared-files entry.
+    std::optional<std::string> readTree(const std::string& path);
     void applyLinkRecords(const std::string& itemRec, const std::vector<Node*>& order);
     FileDialogOptions dialogOptions(std::string_view filter) const;
     void setCaption(std::string caption);
@@ -100,6 +118,7 @@ private:
     ZuBookListener* listener_ = &silent_;
     std::string caption_{kNoZuBookCaption};
     SummaryCounts counts_;
+    bool modified_ = false;
 };
 
 }  // namespace tarnu

@@ -57,21 +57,65 @@ ZuTree::ZuTree(const Collation& collation) : collation_(&collation), root_(new N
 
 ZuTree::~ZuTree() {
     deleteHook_ = nullptr;
+    observers_.clear();
     clear();
+}
+
+void ZuTree::addObserver(TreeObserver* observer) {
+    observers_.push_back(observer);
+}
+
+void ZuTree::removeObserver(TreeObserver* observer) {
+    std::erase(observers_, observer);
+    if (observers_.empty()) {
+        unsorted_.clear();
+    }
+}
+
+ZuTree::Rebuild::Rebuild(ZuTree& tree) : tree_(tree) {
+    if (tree_.muted_++ == 0) {
+        for (TreeObserver* observer : tree_.observers_) {
+            observer->treeAboutToBeReset();
+        }
+    }
+}
+
+ZuTree::Rebuild::~Rebuild() {
+    if (--tree_.muted_ == 0) {
+        tree_.unsorted_.clear();
+        for (TreeObserver* observer : tree_.observers_) {
+            observer->treeReset();
+        }
+    }
 }
 
 Node* ZuTree::addChild(Node* parent) {
     Node* owner = parentOrRoot(parent);
     auto* node = new Node();
     node->parent_ = parent;
+    tell([&](TreeObserver& o) { o.nodeAboutToBeInserted(parent, owner->children_.size()); });
     owner->children_.push_back(node);
     ++nodeCount_;
+    tell([](TreeObserver& o) { o.nodeInserted(); });
+    markUnsorted(owner);
     return node;
+}
+
+void ZuTree::markUnsorted(Node* owner) {
+    if (!notifying()) {
+        return;
+    }
+    if (owner->children_.size() <= 1) {
+        owner->sortedCount_ = static_cast<std::uint32_t>(owner->children_.size());
+    } else if (owner->sortedCount_ < owner->children_.size()) {
+        unsorted_.insert(owner);
+    }
 }
 
 void ZuTree::setTexts(Node* node, std::span<const std::string> values) {
     node->setValues(values);
     captionChanged(node);
+    tell([node](TreeObserver& o) { o.nodeChanged(node); });
 }
 
 void ZuTree::setText(Node* node, int column, std::string_view value) {
@@ -82,6 +126,29 @@ void ZuTree::setText(Node* node, int column, std::string_view value) {
     if (column == kColCaption) {
         captionChanged(node);
     }
+    tell([node](TreeObserver& o) { o.nodeChanged(node); });
+}
+
+void ZuTree::setStateIndex(Node* node, int index) {
+    node->setStateIndex(index);
+    pictureChanged(node);
+}
+
+void ZuTree::pictureChanged(const Node* node) {
+    tell([node](TreeObserver& o) { o.nodeChanged(node); });
+}
+
+void ZuTree::setExpanded(Node* node, bool expanded) {
+    if (node->isExpanded() != expanded) {
+        node->setExpanded(expanded);
+        tell([node](TreeObserver& o) { o.nodeExpansionChanged(node); });
+    }
+}
+
+std::size_t ZuTree::storedRow(const Node* node) const {
+    const auto& siblings = parentOrRoot(node->parent_)->children_;
+    return static_cast<std::size_t>(std::find(siblings.begin(), siblings.end(), node) -
+                                    siblings.begin());
 }
 
 void ZuTree::captionChanged(Node* node) {
@@ -95,29 +162,55 @@ void ZuTree::captionChanged(Node* node) {
     auto it = std::find(siblings.rbegin(), siblings.rend(), node).base() - 1;
     auto index = static_cast<std::size_t>(it - siblings.begin());
     if (index < owner->sortedCount_) {
+        const bool last = index + 1 == siblings.size();
+        if (!last) {
+            tell([&](TreeObserver& o) {
+                o.nodeAboutToBeMoved(node->parent_, index, node->parent_, siblings.size());
+            });
+        }
         std::rotate(it, it + 1, siblings.end());
         --owner->sortedCount_;
+        if (!last) {
+            tell([](TreeObserver& o) { o.nodeMoved(); });
+        }
+        markUnsorted(owner);
+    }
+}
+
+void ZuTree::sortPending() {
+    while (!unsorted_.empty()) {
+        sortChildren(*unsorted_.begin());
     }
 }
 
 void ZuTree::sortChildren(Node* owner) const {
     auto& c = owner->children_;
     std::size_t sorted = owner->sortedCount_;
+    unsorted_.erase(owner);
     if (sorted == c.size()) {
         return;
     }
     auto before = [this](const Node* a, const Node* b) {
         return collation_->compare(a->text(kColCaption), b->text(kColCaption)) < 0;
     };
+    const Node* parent = owner == root_.get() ? nullptr : owner;
     if (sorted > 0 && c.size() - sorted <= 8) {
-        // A few additions: binary insertion keeps the cost at O(log n) comparisons each.
+        // A few additions: binary insertion keeps the cost at O(log n) comparisons each, and
+        // a view sees each as one move.
         for (std::size_t i = sorted; i < c.size(); ++i) {
             auto at = std::upper_bound(c.begin(), c.begin() + static_cast<std::ptrdiff_t>(i), c[i],
                                        before);
+            const auto to = static_cast<std::size_t>(at - c.begin());
+            if (to == i) {
+                continue;
+            }
+            tell([&](TreeObserver& o) { o.nodeAboutToBeMoved(parent, i, parent, to); });
             std::rotate(at, c.begin() + static_cast<std::ptrdiff_t>(i),
                         c.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            tell([](TreeObserver& o) { o.nodeMoved(); });
         }
     } else {
+        tell([parent](TreeObserver& o) { o.childrenAboutToBeSorted(parent); });
         auto tailBegin = c.begin() + static_cast<std::ptrdiff_t>(sorted);
         std::vector<std::string_view> captions;
         captions.reserve(c.size() - sorted);
@@ -132,6 +225,8 @@ void ZuTree::sortChildren(Node* owner) const {
         }
         std::copy(tail.begin(), tail.end(), tailBegin);
         std::inplace_merge(c.begin(), tailBegin, c.end(), before);
+        owner->sortedCount_ = static_cast<std::uint32_t>(c.size());
+        tell([parent](TreeObserver& o) { o.childrenSorted(parent); });
     }
     owner->sortedCount_ = static_cast<std::uint32_t>(c.size());
 }
@@ -236,6 +331,9 @@ void ZuTree::destroySubtree(Node* top) {
         if (deleteHook_) {
             deleteHook_(*node);
         }
+        if (!unsorted_.empty()) {
+            unsorted_.erase(node);
+        }
         if (node->selected_) {
             --selectionCount_;
         }
@@ -249,7 +347,10 @@ void ZuTree::destroySubtree(Node* top) {
 }
 
 void ZuTree::deleteNode(Node* node) {
+    const std::size_t row = storedRow(node);
+    tell([&](TreeObserver& o) { o.nodeAboutToBeRemoved(node->parent_, row, row); });
     detach(node);
+    tell([](TreeObserver& o) { o.nodeRemoved(); });
     destroySubtree(node);
 }
 
@@ -272,8 +373,12 @@ void ZuTree::deleteNodes(const std::vector<Node*>& nodes) {
         }
     }
     std::unordered_set<Node*> doomed(tops.begin(), tops.end());
-    // One pass over each parent's children, however many of them go.
     for (Node* owner : owners) {
+        if (notifying()) {
+            removeRuns(owner, doomed);
+            continue;
+        }
+        // One pass over each parent's children, however many of them go.
         auto& c = owner->children_;
         std::uint32_t keptSorted = 0;
         for (std::size_t i = 0; i < owner->sortedCount_; ++i) {
@@ -288,6 +393,32 @@ void ZuTree::deleteNodes(const std::vector<Node*>& nodes) {
     }
 }
 
+void ZuTree::removeRuns(Node* owner, const std::unordered_set<Node*>& doomed) {
+    // Each run of neighbours goes in one step, from the back so that rows stay valid.
+    auto& c = owner->children_;
+    const Node* parent = owner == root_.get() ? nullptr : owner;
+    std::size_t end = c.size();
+    while (end > 0) {
+        if (!doomed.count(c[end - 1])) {
+            --end;
+            continue;
+        }
+        std::size_t first = end - 1;
+        while (first > 0 && doomed.count(c[first - 1])) {
+            --first;
+        }
+        tell([&](TreeObserver& o) { o.nodeAboutToBeRemoved(parent, first, end - 1); });
+        const std::size_t sortedGone = first < owner->sortedCount_
+                                           ? std::min<std::size_t>(end, owner->sortedCount_) - first
+                                           : 0;
+        owner->sortedCount_ -= static_cast<std::uint32_t>(sortedGone);
+        c.erase(c.begin() + static_cast<std::ptrdiff_t>(first),
+                c.begin() + static_cast<std::ptrdiff_t>(end));
+        tell([](TreeObserver& o) { o.nodeRemoved(); });
+        end = first;
+    }
+}
+
 bool ZuTree::moveNode(Node* node, Node* newParent) {
     for (const Node* up = newParent; up; up = up->parent_) {
         if (up == node) {
@@ -295,13 +426,24 @@ bool ZuTree::moveNode(Node* node, Node* newParent) {
         }
     }
     deselect(node);
+    Node* owner = parentOrRoot(newParent);
+    const std::size_t row = storedRow(node);
+    if (node->parent_ == newParent && row + 1 == owner->children_.size()) {
+        return true;  // already the last child
+    }
+    tell([&](TreeObserver& o) {
+        o.nodeAboutToBeMoved(node->parent_, row, newParent, owner->children_.size());
+    });
     detach(node);
     node->parent_ = newParent;
-    parentOrRoot(newParent)->children_.push_back(node);
+    owner->children_.push_back(node);
+    tell([](TreeObserver& o) { o.nodeMoved(); });
+    markUnsorted(owner);
     return true;
 }
 
 void ZuTree::clear() {
+    Rebuild rebuild(*this);
     auto top = std::move(root_->children_);
     root_->children_.clear();
     root_->sortedCount_ = 0;

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "model/collation.h"
@@ -47,6 +48,36 @@ struct LinkRecord {
 };
 
 class ZuTree;
+class Node;
+
+// Follows every change of a tree, in stored child positions: the rows a view shows are the
+// children as they are stored, and the tree tells before it sorts them. Every call comes in
+// an about/done pair, with nothing else in between.
+class TreeObserver {
+public:
+    virtual ~TreeObserver() = default;
+    // A new last child of parent (null: the top level) at row.
+    virtual void nodeAboutToBeInserted(const Node* /*parent*/, std::size_t /*row*/) {}
+    virtual void nodeInserted() {}
+    // Rows first to last of parent go, with their subtrees.
+    virtual void nodeAboutToBeRemoved(const Node* /*parent*/, std::size_t /*first*/,
+                                      std::size_t /*last*/) {}
+    virtual void nodeRemoved() {}
+    // The node at row of from becomes the child at toRow of to (rows before the move).
+    virtual void nodeAboutToBeMoved(const Node* /*from*/, std::size_t /*row*/, const Node* /*to*/,
+                                    std::size_t /*toRow*/) {}
+    virtual void nodeMoved() {}
+    // The children of parent are about to take their sorted order.
+    virtual void childrenAboutToBeSorted(const Node* /*parent*/) {}
+    virtual void childrenSorted(const Node* /*parent*/) {}
+    // Texts or pictures of one node.
+    virtual void nodeChanged(const Node* /*node*/) {}
+    // A command asked for the node's expansion to change.
+    virtual void nodeExpansionChanged(const Node* /*node*/) {}
+    // The whole tree is replaced (load, close, new): nothing is told in between.
+    virtual void treeAboutToBeReset() {}
+    virtual void treeReset() {}
+};
 
 class Node {
 public:
@@ -112,15 +143,45 @@ public:
 
     const Collation& collation() const { return *collation_; }
 
+    // Observers must outlive the tree or be removed before they go.
+    void addObserver(TreeObserver* observer);
+    void removeObserver(TreeObserver* observer);
+
+    // Marks a wholesale change: the observers are told once before and once after, and
+    // nothing in between. Nests.
+    class Rebuild {
+    public:
+        explicit Rebuild(ZuTree& tree);
+        ~Rebuild();
+        Rebuild(const Rebuild&) = delete;
+        Rebuild& operator=(const Rebuild&) = delete;
+
+    private:
+        ZuTree& tree_;
+    };
+
     // A new node as a child of parent, or a top-level node when parent is null. It takes its
     // sorted place among its siblings when they are next looked at.
     Node* addChild(Node* parent);
     void setText(Node* node, int column, std::string_view value);
+    // Pictures and expansion, with the observers told.
+    void setStateIndex(Node* node, int index);
+    void pictureChanged(const Node* node);
+    void setExpanded(Node* node, bool expanded);
     // Sets columns 0 to n-1 at once (values past the last column are dropped).
     void setTexts(Node* node, std::span<const std::string> values);
 
     // Children and top-level nodes, sorted by column 0.
     const std::vector<Node*>& children(const Node* parent) const;
+    // The children as stored: sorted, except for those added or renamed since the last look
+    // at children() or sortPending(). Views read these, so that a look never re-sorts.
+    const std::vector<Node*>& storedChildren(const Node* parent) const {
+        return parentOrRoot(parent)->children_;
+    }
+    // The node's position among storedChildren(), or the count when it is not there.
+    std::size_t storedRow(const Node* node) const;
+    // Sorts every parent whose children are out of order, telling the observers.
+    void sortPending();
     const std::vector<Node*>& topLevel() const { return children(nullptr); }
     std::size_t childCount(const Node* parent) const;
     Node* firstTopLevel() const;
@@ -167,6 +228,17 @@ private:
     std::size_t indexInParent(const Node* node) const;
     void detach(Node* node);
     void destroySubtree(Node* node);
+    bool notifying() const { return !observers_.empty() && muted_ == 0; }
+    template <typename Call>
+    void tell(Call call) const {
+        if (notifying()) {
+            for (TreeObserver* observer : observers_) {
+                call(*observer);
+            }
+        }
+    }
+    void markUnsorted(Node* owner);
+    void removeRuns(Node* owner, const std::unordered_set<Node*>& doomed);
 
     const Collation* collation_;
     std::unique_ptr<Node> root_;  // holds the top-level nodes as its children
@@ -174,6 +246,10 @@ private:
     std::size_t selectionCount_ = 0;
     Node* selectionParent_ = nullptr;  // parent shared by the selected nodes (root_ for top)
     std::function<void(Node&)> deleteHook_;
+    std::vector<TreeObserver*> observers_;
+    int muted_ = 0;
+    // Parents with children out of order, kept while anyone observes.
+    mutable std::unordered_set<Node*> unsorted_;
 };
 
 }  // namespace tarnu

@@ -139,25 +139,6 @@ private:
 
 }  // namespace
 
-TreeViewUpdate::TreeViewUpdate(TreeViewHooks* view, bool busyCursor)
-    : view_(view), busyCursor_(busyCursor) {
-    if (view_ && busyCursor_) {
-        view_->setBusyCursor(true);
-    }
-    if (view_) {
-        view_->beginUpdate();
-    }
-}
-
-TreeViewUpdate::~TreeViewUpdate() {
-    if (view_) {
-        view_->endUpdate();
-    }
-    if (view_ && busyCursor_) {
-        view_->setBusyCursor(false);
-    }
-}
-
 Node* firstSelected(const ZuTree& tree) {
     return tree.selectionCount() == 0 ? nullptr : tree.selection().front();
 }
@@ -218,7 +199,11 @@ void ZuBookAdder::addLinkToFile(const std::string& filePath, bool refreshSummary
     if (!parts_.document.isOpen()) {
         return;
     }
-    fillFileLink(filePath, insertionPoint());
+    Node* node = insertionPoint();
+    fillFileLink(filePath, node);
+    if (parts_.view) {
+        parts_.view->reveal(*node);
+    }
     parts_.document.countAdded(kKindFile);
     if (refreshSummary) {
         parts_.document.recount();
@@ -243,7 +228,7 @@ void ZuBookAdder::aAddFilesExecute() {
     }
     parts_.document.recount();
     if (remembered) {
-        remembered->setExpanded(true);
+        parts_.tree.setExpanded(remembered, true);
     }
     parts_.document.autoSave();
 }
@@ -289,9 +274,9 @@ void ZuBookAdder::addFolderNode(const std::string& dir) {
     scan.scan(dir, node);
     parts_.ui.setStatus(kAddStatusPanel, "");
     if (node->parent()) {
-        node->parent()->setExpanded(true);
+        parts_.tree.setExpanded(node->parent(), true);
     }
-    node->setExpanded(true);
+    parts_.tree.setExpanded(node, true);
     // A scan stopped for a closing program is not saved: the ZuBook closes without saving.
     if (!scan.stopped()) {
         parts_.document.autoSave();

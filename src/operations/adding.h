@@ -12,6 +12,7 @@
 #include "document/zubook.h"
 #include "model/icon_cache.h"
 #include "model/tree.h"
+#include "operations/tree_busy.h"
 #include "platform/event_pump.h"
 #include "platform/ui.h"
 
@@ -55,60 +56,6 @@ private:
 // Shows the add-options dialog modally over the copy: true for "Start" or "Save current
 // settings and start", false for Cancel.
 using ShowAddOptions = std::function<bool(AddOptionsCopy&)>;
-
-// Set while a command holds nodes across a call that lets other commands run (the folder
-// scan's event pump, a prompt about the focused node). While it is set, closing or
-// replacing the ZuBook and deleting nodes must be refused. A program that wants to close
-// meanwhile calls requestStop() and closes once the running command has returned.
-class TreeBusy {
-public:
-    bool busy() const { return holds_ > 0; }
-    bool stopRequested() const { return stop_; }
-    void requestStop() { stop_ = busy(); }
-
-    class Hold {
-    public:
-        explicit Hold(TreeBusy& busy) : busy_(busy) { ++busy_.holds_; }
-        ~Hold() {
-            if (--busy_.holds_ == 0) {
-                busy_.stop_ = false;
-            }
-        }
-        Hold(const Hold&) = delete;
-        Hold& operator=(const Hold&) = delete;
-
-    private:
-        TreeBusy& busy_;
-    };
-
-private:
-    int holds_ = 0;
-    bool stop_ = false;
-};
-
-// What the tree's view does around a change; every call is optional.
-class TreeViewHooks {
-public:
-    virtual ~TreeViewHooks() = default;
-    // Suspends repainting.
-    virtual void beginUpdate() {}
-    // Resumes repainting, showing the tree as it is now.
-    virtual void endUpdate() {}
-    virtual void setBusyCursor(bool /*busy*/) {}
-};
-
-// Suspends the view's repainting (and shows the busy cursor when asked) for a scope.
-class TreeViewUpdate {
-public:
-    explicit TreeViewUpdate(TreeViewHooks* view, bool busyCursor = false);
-    ~TreeViewUpdate();
-    TreeViewUpdate(const TreeViewUpdate&) = delete;
-    TreeViewUpdate& operator=(const TreeViewUpdate&) = delete;
-
-private:
-    TreeViewHooks* view_;
-    bool busyCursor_;
-};
 
 // The first selected node in tree order, or null.
 Node* firstSelected(const ZuTree& tree);

@@ -67,6 +67,9 @@ void ZuBookEditor::aNewFolderExecute() {
     parts_.tree.setText(node, kColCaption, ":" + *name);
     parts_.tree.setText(node, kColKind, kKindZuFolder);
     parts_.icons.applyIconRule(*node);
+    if (parts_.view) {
+        parts_.view->reveal(*node);
+    }
     parts_.document.countAdded(kKindZuFolder);
     parts_.document.recount();
     parts_.document.autoSave();
@@ -104,16 +107,16 @@ void ZuBookEditor::aRenameExecute(Node* focused) {
                                   withoutLeadingMarkers(focused->text(kColCaption)));
     }
     if (text) {
-        TreeListEdited(focused, *text);
+        renameNode(focused, *text);
     }
 }
 
-std::string ZuBookEditor::TreeListEditing(const Node& node) const {
+std::string ZuBookEditor::captionForEditing(const Node& node) const {
     std::string_view caption = node.text(kColCaption);
     return std::string(node.kind() == kKindFile ? caption : withoutLeadingMarkers(caption));
 }
 
-void ZuBookEditor::TreeListEdited(Node* node, std::string_view text) {
+void ZuBookEditor::renameNode(Node* node, std::string_view text) {
     std::string caption = node->kind() == kKindFile ? "" : ":";
     std::copy_if(text.begin(), text.end(), std::back_inserter(caption),
                  [](char c) { return c != ':'; });
@@ -136,7 +139,7 @@ bool ZuBookEditor::canDrop(const Node* target, const Node* focused) const {
     return true;
 }
 
-void ZuBookEditor::TreeListDragDrop(Node* target) {
+void ZuBookEditor::moveSelectionOnto(Node* target) {
     if (target && target->kind() != kKindZuFolder) {
         return;
     }
@@ -144,7 +147,7 @@ void ZuBookEditor::TreeListDragDrop(Node* target) {
     moveSelection(parts_.tree, target);
 }
 
-void ZuBookEditor::TreeListMouseDown(const Node* hit) {
+void ZuBookEditor::pressedAt(const Node* hit) {
     if (!hit) {
         parts_.tree.clearSelection();
     }
@@ -156,7 +159,7 @@ KeyOutcome ZuBookEditor::rightKey(Node* focused, bool editing) {
         return outcome;
     }
     if (isFolderLike(*focused)) {
-        focused->setExpanded(true);
+        parts_.tree.setExpanded(focused, true);
     } else if (focused->kind() == kKindFile && focused->parent()) {
         parts_.tree.clearSelection();
         outcome.focus = parts_.tree.children(focused->parent()).front();
@@ -170,7 +173,7 @@ KeyOutcome ZuBookEditor::leftKey(Node* focused, bool editing) {
         return outcome;
     }
     if (isFolderLike(*focused)) {
-        focused->setExpanded(false);
+        parts_.tree.setExpanded(focused, false);
     } else if (focused->kind() == kKindFile && focused->parent()) {
         parts_.tree.clearSelection();
         outcome.focus = focused->parent();
@@ -184,7 +187,7 @@ KeyOutcome ZuBookEditor::enterKey(Node* focused, bool editing) {
         return outcome;
     }
     if (isFolderLike(*focused)) {
-        focused->setExpanded(!focused->isExpanded());
+        parts_.tree.setExpanded(focused, !focused->isExpanded());
     } else if (focused->kind() == kKindFile) {
         outcome.open = focused;
     }
@@ -207,7 +210,7 @@ bool ZuBookEditor::hotFolderMoveKey(int digit) {
     return moveSelectionToHotFolder(parts_.tree, parts_.hotFolders, digit - 1);
 }
 
-ContextMenuState ZuBookEditor::pmTreeListPopup() const {
+ContextMenuState ZuBookEditor::contextMenuState() const {
     ContextMenuState state;
     Node* first = firstSelected(parts_.tree);
     if (!first) {

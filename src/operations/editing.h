@@ -78,16 +78,16 @@ public:
 
     // Start of an in-place edit: the text the editor shows (folders without the marker).
     // The caption itself is untouched, so a cancelled edit leaves it as it was.
-    std::string TreeListEditing(const Node& node) const;
+    std::string captionForEditing(const Node& node) const;
     // End of an in-place edit (and of Rename): every ":" goes, folders get one back in front.
-    void TreeListEdited(Node* node, std::string_view text);
+    void renameNode(Node* node, std::string_view text);
 
     // Whether a drag may end over target (empty space when null).
     bool canDrop(const Node* target, const Node* focused) const;
     // Moves the selection onto a ZuFolder or, over empty space, to the top level.
-    void TreeListDragDrop(Node* target);
+    void moveSelectionOnto(Node* target);
     // A press where no node lies clears the selection.
-    void TreeListMouseDown(const Node* hit);
+    void pressedAt(const Node* hit);
 
     KeyOutcome rightKey(Node* focused, bool editing);
     KeyOutcome leftKey(Node* focused, bool editing);
@@ -97,7 +97,7 @@ public:
     // Ctrl+digit: moves the selection into the digit's hot folder.
     bool hotFolderMoveKey(int digit);
 
-    ContextMenuState pmTreeListPopup() const;
+    ContextMenuState contextMenuState() const;
 
     void fullExpand();
     void fullCollapse();

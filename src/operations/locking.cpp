@@ -70,7 +70,7 @@ void aLockFilesExecute(ZuTree& tree, const std::vector<Node*>& selection, LinkLo
             // Showing "Yes" for a file that is not locked would tell the user a falsehood.
             if (LinkLocks::holdsLock(*node)) {
                 tree.setText(node, kColLock, kYes);
-                node->setStateIndex(kStateLocked);
+                tree.setStateIndex(node, kStateLocked);
             }
         }
         if (autoSave) {
@@ -85,7 +85,7 @@ void aUnlockFilesExecute(ZuTree& tree, const std::vector<Node*>& selection, Link
         if (isFileLinkShowing(*node, kYes)) {
             locks.releaseLock(*node);
             tree.setText(node, kColLock, kNo);
-            node->setStateIndex(kStateNone);
+            tree.setStateIndex(node, kStateNone);
             freeLinkRecordIfEmpty(*node);
         }
         if (autoSave) {
@@ -94,8 +94,10 @@ void aUnlockFilesExecute(ZuTree& tree, const std::vector<Node*>& selection, Link
     }
 }
 
-void checkLinks(const ZuTree& tree, IconCache& icons) {
-    tree.forEachInFlatOrder([&icons](Node* node) {
+void checkLinks(ZuTree& tree, IconCache& icons) {
+    tree.forEachInFlatOrder([&tree, &icons](Node* node) {
+        const int state = node->stateIndex();
+        const int image = node->imageIndex();
         auto kind = node->kind();
         if (kind == kKindFolder) {
             bool there = isExistingDirectory(node->text(kColPath));
@@ -105,6 +107,10 @@ void checkLinks(const ZuTree& tree, IconCache& icons) {
             node->setStateIndex(there ? kStateNone : kStateBroken);
         }
         icons.applyIconRule(*node);
+        // Views hear only of what changed: a check of a large ZuBook changes few nodes.
+        if (node->stateIndex() != state || node->imageIndex() != image) {
+            tree.pictureChanged(node);
+        }
         return true;
     });
 }

@@ -56,6 +56,6 @@ void aUnlockFilesExecute(ZuTree& tree, const std::vector<Node*>& selection, Link
 
 // "Check links": marks Folder and File links whose targets are missing as broken, clears the
 // mark of those that exist, and gives every node its icon anew. Changes no column.
-void checkLinks(const ZuTree& tree, IconCache& icons);
+void checkLinks(ZuTree& tree, IconCache& icons);
 
 }  // namespace tarnu

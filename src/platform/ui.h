@@ -10,6 +10,9 @@
 
 namespace tarnu {
 
+// The answers to "save the changes?" before unsaved work would go.
+enum class SaveChoice { Save, Discard, Cancel };
+
 struct FileDialogOptions {
     std::string title;       // empty: the system's own
     std::string filter;      // "Tarnu files (*.dua)|*.dua|All files (*.*)|*.*"
@@ -28,6 +31,7 @@ public:
     virtual void showError(std::string_view text) = 0;
     // True for Yes.
     virtual bool confirm(std::string_view text) = 0;
+    virtual SaveChoice askSaveChanges(std::string_view text) = 0;
     // Empty when the user cancels.
     virtual std::optional<std::string> inputBox(std::string_view caption, std::string_view prompt,
                                                 std::string_view initial) = 0;

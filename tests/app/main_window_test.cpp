@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCoreApplication>
-#include <QMimeData>
+#include <QDockWidget>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTest>
+#include <functional>
 
+#include "document/form_placement.h"
 #include "support/fake_hot_keys.h"
 #include "support/fakes.h"
 #include "support/program_dir.h"
@@ -14,26 +20,53 @@
 namespace tarnu {
 namespace {
 
+// Lets a test act in the middle of a folder scan, as a user clicking meanwhile would.
+class ScriptedPump : public EventPump {
+public:
+    std::function<void()> once;
+    void processPendingEvents() override {
+        if (auto action = std::exchange(once, nullptr)) {
+            action();
+        }
+    }
+};
+
 // The real main window over a core whose ports are stand-ins, on the offscreen platform.
+// Every test runs under a model tester that aborts on any broken model contract.
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() {
-        testing::writeProgramDir(dir, "Alpha\n  Inner\nBeta\n",
+        testing::writeProgramDir(dir, "Alpha\n  Inner\nBeta\n  Second\n",
                                  {{"MainForm.qrf", "aNewFolder\nNew virtual folder\n"}});
         window.setUpPages(core.createMainWindowSteps());
         core.settingsCommandLineAndFirstZuBook({});
         window.applySettings();
+        tester = std::make_unique<QAbstractItemModelTester>(
+            model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
 
+    QAbstractItemModel* model() const { return window.treeList()->model(); }
+
     QModelIndex indexOf(std::string_view caption, const QModelIndex& parent = {}) {
-        auto* model = window.treeList()->model();
-        for (int r = 0; r < model->rowCount(parent); ++r) {
-            QModelIndex i = model->index(r, 0, parent);
+        for (int r = 0; r < model()->rowCount(parent); ++r) {
+            QModelIndex i = model()->index(r, 0, parent);
             if (i.data().toString().toStdString() == caption) {
                 return i;
             }
         }
         return {};
+    }
+
+    void selectOnly(const QModelIndex& index) {
+        QTreeView* tree = window.treeList();
+        tree->setCurrentIndex(index);
+        tree->selectionModel()->select(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+
+    void key(int keyCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(window.treeList(), static_cast<Qt::Key>(keyCode), modifiers);
+        QCoreApplication::processEvents();  // the queued sort
     }
 
     testing::ScratchDir dir;
@@ -43,24 +76,24 @@ protected:
     testing::FakeDesktop desktop;
     testing::ScriptedUi ui;
     testing::FakeShell shell;
-    testing::NoPump pump;
+    ScriptedPump pump;
     AsciiCollation collation;
     TarnuCore core{dir.str(), "/opt/tarnu/tarnu", collation,
-                   CorePorts{icons, locks, keys, desktop, ui, shell, pump}};
+                   CorePorts{icons, locks, keys, desktop, ui, shell, pump, {}}};
     TfrmMain window{core, icons};
+    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 TEST_F(MainWindowTest, ShowsTheLoadedZuBookWithItsCaption) {
     EXPECT_EQ(window.windowTitle(), "Tarnu - Default.dua");
-    auto* model = window.treeList()->model();
-    ASSERT_EQ(model->rowCount(), 2);
-    EXPECT_EQ(model->index(0, 0).data().toString(), ":Alpha");
-    EXPECT_EQ(model->rowCount(indexOf(":Alpha")), 1);
+    ASSERT_EQ(model()->rowCount(), 2);
+    EXPECT_EQ(model()->index(0, 0).data().toString(), ":Alpha");
+    EXPECT_EQ(model()->rowCount(indexOf(":Alpha")), 1);
     EXPECT_TRUE(window.treeList()->isColumnHidden(kColLock));
     EXPECT_TRUE(window.treeList()->isColumnHidden(kColKind));
     EXPECT_FALSE(window.treeList()->isColumnHidden(kColHotKey));
     window.show();  // caption lists are applied each time the window is shown
-    EXPECT_EQ(window.action("aNewFolder")->text(), "New virtual folder");
+    EXPECT_EQ(window.actions().newFolder->text(), "New virtual folder");
 }
 
 TEST_F(MainWindowTest, SelectionKeepsToSiblings) {
@@ -75,50 +108,186 @@ TEST_F(MainWindowTest, SelectionKeepsToSiblings) {
     EXPECT_FALSE(selection->isSelected(inner));  // not a sibling of the first: taken back
 }
 
-TEST_F(MainWindowTest, InPlaceEditsFollowTheCaptionRules) {
-    auto* model = window.treeList()->model();
-    QModelIndex alpha = indexOf(":Alpha");
-    EXPECT_EQ(model->data(alpha, Qt::EditRole).toString(), "Alpha");  // the editor's text
-    ASSERT_TRUE(model->setData(alpha, "Gam:ma", Qt::EditRole));
+// A rename that sorts the folder to a new place keeps every child under its own parent, the
+// expansion, the selection and the focus.
+TEST_F(MainWindowTest, RenameThatResortsKeepsTheTreeRight) {
+    window.show();
+    QTreeView* tree = window.treeList();
+    tree->expandAll();
+    selectOnly(indexOf(":Alpha"));
+    ui.inputs.push_back("Zeta");
+    window.actions().rename->trigger();
     QCoreApplication::processEvents();
-    EXPECT_TRUE(indexOf(":Gamma").isValid());
+
+    ASSERT_EQ(model()->index(0, 0).data().toString(), ":Beta");
+    ASSERT_EQ(model()->index(1, 0).data().toString(), ":Zeta");
+    EXPECT_TRUE(indexOf(":Second", indexOf(":Beta")).isValid());
+    EXPECT_TRUE(indexOf(":Inner", indexOf(":Zeta")).isValid());
+    EXPECT_TRUE(tree->isExpanded(indexOf(":Zeta")));
+    EXPECT_TRUE(tree->isExpanded(indexOf(":Beta")));
+    EXPECT_EQ(tree->currentIndex(), indexOf(":Zeta"));
+    EXPECT_TRUE(tree->selectionModel()->isRowSelected(1, {}));
+    EXPECT_EQ(window.windowTitle(), "Tarnu - Default.dua *");
+
+    // An in-place edit through F2 and the editor takes the same way.
+    selectOnly(indexOf(":Beta"));
+    key(Qt::Key_F2);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "Omega");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model()->index(0, 0).data().toString(), ":Omega");
+    EXPECT_TRUE(indexOf(":Second", indexOf(":Omega")).isValid());
+}
+
+// Ctrl+N inside a collapsed folder shows the new folder; forwarded adds and a new ZuBook's
+// folders appear at once.
+TEST_F(MainWindowTest, AdditionsAppearWhereTheyGo) {
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.treeList()->setFocus();
+    selectOnly(indexOf(":Alpha"));
+    window.treeList()->collapseAll();
+    ui.inputs.push_back("Fresh");
+    QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    QModelIndex fresh = indexOf(":Fresh", indexOf(":Alpha"));
+    ASSERT_TRUE(fresh.isValid());
+    EXPECT_TRUE(window.treeList()->isExpanded(indexOf(":Alpha")));
+    EXPECT_TRUE(window.treeList()->selectionModel()->isSelected(indexOf(":Alpha")));
+
+    testing::writeFile(dir / "note.txt", "x");
+    core.handleForwarded("-add\r" + (dir / "note.txt"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(indexOf("note", indexOf(":Alpha")).isValid());
+
+    ui.saveChoices.push_back(SaveChoice::Discard);
+    ui.inputs.push_back("Second book");
+    window.actions().newZuBook->trigger();
+    EXPECT_EQ(window.windowTitle(), "Tarnu - Second book.dua");
+    EXPECT_EQ(model()->rowCount(), 0);
+    ui.inputs.push_back("First");
+    window.actions().newFolder->trigger();
+    core.handleForwarded("-add\r" + (dir / "note.txt"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model()->rowCount(), 2);
+    EXPECT_TRUE(indexOf(":First").isValid());
+}
+
+TEST_F(MainWindowTest, UnsavedChangesAreOfferedBeforeTheyGo) {
+    ui.inputs.push_back("Fresh");
+    window.actions().newFolder->trigger();
+    ASSERT_EQ(window.windowTitle(), "Tarnu - Default.dua *");
+
+    ui.saveChoices.push_back(SaveChoice::Cancel);
+    window.actions().newZuBook->trigger();
+    EXPECT_EQ(window.windowTitle(), "Tarnu - Default.dua *");  // nothing happened
+
+    ui.saveChoices.push_back(SaveChoice::Save);
+    ui.openFiles.push_back({dir / "starter.dua"});
+    window.actions().loadZuBook->trigger();
+    EXPECT_EQ(window.windowTitle(), "Tarnu - starter.dua");
+    ui.openFiles.push_back({dir / "Default.dua"});
+    window.actions().loadZuBook->trigger();                       // unchanged: no question
+    EXPECT_TRUE(indexOf(":Fresh", indexOf(":Alpha")).isValid());  // saved before the load
+    EXPECT_TRUE(ui.saveChoices.empty());
+}
+
+TEST_F(MainWindowTest, HotFolderKeysBindAndMove) {
+    window.show();
+    selectOnly(indexOf(":Alpha"));
+    // X11 reports Ctrl+Shift+1 as the shifted symbol.
+    key(Qt::Key_Exclam, Qt::ControlModifier | Qt::ShiftModifier);
+    selectOnly(indexOf(":Beta"));
+    key(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(model()->rowCount(), 1);
+    EXPECT_TRUE(indexOf(":Beta", indexOf(":Alpha")).isValid());
 }
 
 TEST_F(MainWindowTest, DropsGoOntoZuFoldersOrTheTopLevel) {
-    auto* model = window.treeList()->model();
-    auto* selection = window.treeList()->selectionModel();
-    QModelIndex inner = indexOf(":Inner", indexOf(":Alpha"));
-    window.treeList()->setCurrentIndex(inner);
-    selection->select(inner, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    std::unique_ptr<QMimeData> drag(model->mimeData({inner}));
-    EXPECT_TRUE(model->canDropMimeData(drag.get(), Qt::MoveAction, -1, -1, indexOf(":Beta")));
-    window.treeList()->setCurrentIndex(indexOf(":Alpha"));  // onto its own descendant
-    EXPECT_FALSE(model->canDropMimeData(drag.get(), Qt::MoveAction, -1, -1, inner));
-    window.treeList()->setCurrentIndex(inner);
-    selection->select(inner, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    QMimeData foreign;
-    foreign.setText("not ours");
-    EXPECT_FALSE(model->canDropMimeData(&foreign, Qt::MoveAction, -1, -1, indexOf(":Beta")));
+    testing::writeFile(dir / "note.txt", "x");
+    selectOnly(indexOf(":Beta"));
+    core.handleForwarded("-add\r" + (dir / "note.txt"));
+    QCoreApplication::processEvents();
+    const auto* link =
+        static_cast<const Node*>(indexOf("note", indexOf(":Beta")).internalPointer());
+    const auto* alpha = static_cast<const Node*>(indexOf(":Alpha").internalPointer());
+    const auto* inner =
+        static_cast<const Node*>(indexOf(":Inner", indexOf(":Alpha")).internalPointer());
+    auto* view = static_cast<ZuBookTreeView*>(window.treeList());
+    ASSERT_TRUE(view->canDropOn);
+    selectOnly(indexOf(":Beta"));
+    EXPECT_FALSE(view->canDropOn(link));  // a File link takes nothing
+    EXPECT_TRUE(view->canDropOn(alpha));
+    EXPECT_TRUE(view->canDropOn(nullptr));
+    selectOnly(indexOf(":Alpha"));
+    EXPECT_FALSE(view->canDropOn(inner));  // onto its own descendant
 
-    model->dropMimeData(drag.get(), Qt::MoveAction, -1, -1, QModelIndex());  // empty space
+    selectOnly(indexOf(":Inner", indexOf(":Alpha")));
+    view->dropOn(nullptr);
     QCoreApplication::processEvents();
     EXPECT_TRUE(indexOf(":Inner").isValid());
-    EXPECT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(model()->rowCount(), 3);
 }
 
-TEST_F(MainWindowTest, CloseHidesOrEnds) {
+// Closing the window while a folder scan runs waits for the scan, then ends the program.
+TEST_F(MainWindowTest, CloseDuringAScanWaitsForIt) {
+    std::filesystem::create_directories(dir / "big/sub");
+    for (int i = 0; i < 20; ++i) {
+        testing::writeFile(dir / ("big/f" + std::to_string(i)), "x");
+    }
+    Settings noQuestion = core.settings();
+    noQuestion.ask = false;
+    noQuestion.closeAsMin = false;
+    core.applyOptions(noQuestion, false);
     window.show();
-    core.settings().closeAsMin = true;
-    window.close();
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(core.document().caption(), "Tarnu - Default.dua");  // still running, still open
+    pump.once = [this] { window.close(); };
+    core.handleForwarded("-addf\r" + (dir / "big"));
+    EXPECT_TRUE(core.document().isOpen());  // the close did not pull the tree away
+    ui.saveChoices.push_back(SaveChoice::Discard);
+    QTest::qWait(200);  // the retried exit
+    EXPECT_FALSE(core.document().isOpen());
+    auto placement = FormPlacement(core.placementFile()).read();
+    ASSERT_TRUE(placement);
+    EXPECT_TRUE(placement->visible);  // written last as the window goes
+}
+
+TEST_F(MainWindowTest, SettingsAndPanelsFollowTheWindow) {
+    Settings shown = core.settings();
+    shown.showComments = true;
+    core.applyOptions(shown, false);
+    window.applySettings();
+    window.show();
+    auto* panel = window.findChild<QDockWidget*>("pnComment");
+    EXPECT_TRUE(panel->isVisible());
+    window.hideProgram();
+    EXPECT_FALSE(panel->isVisible());
+    window.showProgram();
+    EXPECT_TRUE(panel->isVisible());
+
+    window.treeList()->header()->resizeSection(0, 321);
+    window.exitProgram();
+    EXPECT_EQ(core.settings().columnWidths[0], 321);
+}
+
+TEST_F(MainWindowTest, ContextMenuFollowsTheSelectionWithoutTouchingTheMenuBar) {
+    window.treeList()->selectionModel()->clearSelection();
+    window.prepareContextMenu();
+    auto* contextDelete = window.contextMenu()->findChild<QAction*>("Delete1");
+    ASSERT_NE(contextDelete, nullptr);
+    EXPECT_FALSE(contextDelete->isEnabled());
+    EXPECT_TRUE(window.actions().deleteNodes->isEnabled());
+    selectOnly(indexOf(":Alpha"));
+    window.prepareContextMenu();
+    EXPECT_TRUE(contextDelete->isEnabled());
 }
 
 TEST_F(MainWindowTest, NoZuBookHidesItsMenus) {
-    core.document().close();
+    core.closeZuBook();
     EXPECT_EQ(window.windowTitle(), "Tarnu");
-    EXPECT_FALSE(window.action("SaveZuBook1")->isEnabled());
-    EXPECT_EQ(window.treeList()->model()->rowCount(), 0);
+    EXPECT_FALSE(window.actions().saveZuBook->isEnabled());
+    EXPECT_EQ(model()->rowCount(), 0);
 }
 
 }  // namespace

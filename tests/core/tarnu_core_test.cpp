@@ -64,7 +64,7 @@ TEST_F(CoreTest, CommandLineSwitchesAtStart) {
     EXPECT_EQ(core->document().caption(), "Tarnu - other.dua");
 
     // A switch with the wrong number of arguments is ignored.
-    core->document().close();
+    core->closeZuBook();
     core->settingsCommandLineAndFirstZuBook({"-dua", dir / "other.dua", "extra"});
     EXPECT_EQ(core->document().caption(), "Tarnu - Default.dua");
 }
@@ -89,12 +89,14 @@ TEST_F(CoreTest, ForwardedAddsGoIntoTheOpenZuBookOnly) {
     testing::writeFile(dir / "a#b.txt", "x");
     std::filesystem::create_directories(dir / "folder/sub");
     testing::writeFile(dir / "folder/sub/f.txt", "x");
-    core->document().close();
+    core->closeZuBook();
     core->handleForwarded("-add\r" + (dir / "a#b.txt"));
     EXPECT_TRUE(core->tree().empty());  // no ZuBook open: nothing is added
 
     core->settingsCommandLineAndFirstZuBook({});
-    core->settings().ask = false;
+    Settings noQuestion = core->settings();
+    noQuestion.ask = false;
+    core->applyOptions(noQuestion, false);
     core->handleForwarded("-add\r" + (dir / "a#b.txt"));
     core->handleForwarded("-addf\r" + (dir / "folder"));
     EXPECT_EQ(core->document().counts().files, 2);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -248,6 +249,100 @@ TEST_F(TreeTest, AMovedNodeLeavesTheSelectionAndTheRestStaysSiblings) {
     // Moving an unselected ancestor keeps the selection below it.
     ASSERT_TRUE(tree.moveNode(g, f));
     EXPECT_EQ(tree.selection(), (std::vector<Node*>{a, x}));
+}
+
+// Keeps a copy of every parent's rows from the notifications alone, as a view does.
+class ShadowObserver : public TreeObserver {
+public:
+    explicit ShadowObserver(const ZuTree& tree) : tree_(tree) {}
+
+    std::map<const Node*, std::vector<const Node*>> rows;
+
+    void nodeAboutToBeInserted(const Node* parent, std::size_t row) override {
+        pending_ = {parent, row};
+    }
+    void nodeInserted() override {
+        auto& list = rows[pending_.first];
+        ASSERT_EQ(pending_.second, list.size());  // new nodes come last
+        list.push_back(tree_.storedChildren(pending_.first)[pending_.second]);
+    }
+    void nodeAboutToBeRemoved(const Node* parent, std::size_t first, std::size_t last) override {
+        auto& list = rows[parent];
+        ASSERT_LT(last, list.size());
+        list.erase(list.begin() + static_cast<long>(first),
+                   list.begin() + static_cast<long>(last) + 1);
+    }
+    void nodeAboutToBeMoved(const Node* from, std::size_t row, const Node* to,
+                            std::size_t toRow) override {
+        auto& source = rows[from];
+        ASSERT_LT(row, source.size());
+        const Node* node = source[row];
+        source.erase(source.begin() + static_cast<long>(row));
+        if (from == to && toRow > row) {
+            --toRow;
+        }
+        auto& target = rows[to];
+        ASSERT_LE(toRow, target.size());
+        target.insert(target.begin() + static_cast<long>(toRow), node);
+    }
+    void childrenSorted(const Node* parent) override {
+        auto& list = rows[parent];
+        const auto& now = tree_.storedChildren(parent);
+        // A sort only permutes: the same nodes, in the tree's new order.
+        ASSERT_TRUE(std::is_permutation(list.begin(), list.end(), now.begin(), now.end()));
+        list.assign(now.begin(), now.end());
+    }
+    void treeReset() override { rows.clear(); }
+
+    bool matches(const Node* parent) const {
+        auto it = rows.find(parent);
+        const auto& now = tree_.storedChildren(parent);
+        const std::vector<const Node*> stored(now.begin(), now.end());
+        return (it == rows.end() ? std::vector<const Node*>{} : it->second) == stored;
+    }
+
+private:
+    const ZuTree& tree_;
+    std::pair<const Node*, std::size_t> pending_;
+};
+
+// Every change reaches an observer in rows it can follow: additions, renames that re-sort,
+// moves, deletions of scattered siblings, and the sort itself.
+TEST_F(TreeTest, ObserversFollowEveryChangeRowByRow) {
+    ShadowObserver shadow(tree);
+    tree.addObserver(&shadow);
+    Node* b = add(tree, nullptr, ":b");
+    Node* d = add(tree, nullptr, ":d");
+    for (const char* name : {"x", "m", "a", "k"}) {
+        add(tree, b, name);
+    }
+    tree.sortPending();
+    EXPECT_EQ(captions(tree, b), (std::vector<std::string>{"a", "k", "m", "x"}));
+    tree.setText(tree.children(b)[0], kColCaption, "z");  // sorts to the end
+    tree.sortPending();
+    EXPECT_TRUE(shadow.matches(b));
+    EXPECT_EQ(captions(tree, b).back(), "z");
+    tree.setText(d, kColCaption, ":a");  // re-sorts at the top level
+    tree.moveNode(tree.children(b)[1], d);
+    tree.sortPending();
+    for (int i = 0; i < 30; ++i) {
+        add(tree, d, "n" + std::to_string(i));  // many at once: one sort of the parent
+    }
+    tree.sortPending();
+    EXPECT_TRUE(shadow.matches(nullptr));
+    EXPECT_TRUE(shadow.matches(b));
+    EXPECT_TRUE(shadow.matches(d));
+    std::vector<Node*> doomed;
+    for (std::size_t i = 0; i < tree.children(d).size(); i += 3) {
+        doomed.push_back(tree.children(d)[i]);
+    }
+    tree.deleteNodes(doomed);
+    EXPECT_TRUE(shadow.matches(d));
+    tree.deleteNode(b);
+    EXPECT_TRUE(shadow.matches(nullptr));
+    tree.clear();
+    EXPECT_TRUE(shadow.rows.empty());
+    tree.removeObserver(&shadow);
 }
 
 TEST(LocaleCollationTest, IgnoresLetterCase) {

@@ -140,15 +140,15 @@ TEST_F(EditingTest, InPlaceEditShowsTheBareNameAndEndsWithOneMarker) {
     settings.autoSaveOnChanges = true;
     build();
     Node* root = addNode(nullptr, ":/", kKindFolder, "/");
-    EXPECT_EQ(editor.TreeListEditing(*inner), "Inner");
-    EXPECT_EQ(editor.TreeListEditing(*root), "/");
-    EXPECT_EQ(editor.TreeListEditing(*a), "a");
+    EXPECT_EQ(editor.captionForEditing(*inner), "Inner");
+    EXPECT_EQ(editor.captionForEditing(*root), "/");
+    EXPECT_EQ(editor.captionForEditing(*a), "a");
     // Starting an edit changes nothing, so a cancelled edit leaves the caption as it was.
     EXPECT_EQ(inner->text(kColCaption), ":Inner");
 
-    editor.TreeListEdited(linked, "::lib:s");
+    editor.renameNode(linked, "::lib:s");
     EXPECT_EQ(linked->text(kColCaption), ":libs");
-    editor.TreeListEdited(a, "a:1");
+    editor.renameNode(a, "a:1");
     EXPECT_EQ(a->text(kColCaption), "a1");
     EXPECT_TRUE(autoSaved());
     EXPECT_TRUE(isEditableColumn(kColCaption));
@@ -172,7 +172,7 @@ TEST_F(EditingTest, DropMovesTheSelectionAndSkipsMovesIntoItself) {
     build();
     tree.select(inner);
     tree.select(a);
-    editor.TreeListDragDrop(inner);  // inner into itself is skipped, a still moves
+    editor.moveSelectionOnto(inner);  // inner into itself is skipped, a still moves
     EXPECT_EQ(captions(inner), (std::vector<std::string>{"a"}));
     EXPECT_EQ(inner->parent(), docs);
     EXPECT_TRUE(inner->isSelected());
@@ -181,10 +181,10 @@ TEST_F(EditingTest, DropMovesTheSelectionAndSkipsMovesIntoItself) {
     tree.clearSelection();
     tree.select(linked);
     tree.select(b);
-    editor.TreeListDragDrop(nullptr);  // empty space: the top level
+    editor.moveSelectionOnto(nullptr);  // empty space: the top level
     EXPECT_EQ(captions(nullptr), (std::vector<std::string>{":Docs", ":src", "b", "loose"}));
     tree.select(loose);
-    editor.TreeListDragDrop(a);  // onto a file link: refused
+    editor.moveSelectionOnto(a);  // onto a file link: refused
     EXPECT_EQ(loose->parent(), nullptr);
 
     EXPECT_EQ(document.counts().files, 0);  // counts untouched (nothing was counted here)
@@ -245,20 +245,20 @@ TEST_F(EditingTest, HotFolderKeysBindAndMoveTheSelection) {
 
 TEST_F(EditingTest, ContextMenuFollowsTheSelection) {
     build();
-    ContextMenuState none = editor.pmTreeListPopup();
+    ContextMenuState none = editor.contextMenuState();
     EXPECT_FALSE(none.deleteItem || none.rename || none.lockFiles || none.unlockFiles ||
                  none.setHotKey || none.deleteHotKey || none.hotFolders || none.shareFiles);
 
     tree.select(b);
     tree.select(inner);  // the first selected in tree order is inner
-    ContextMenuState folder = editor.pmTreeListPopup();
+    ContextMenuState folder = editor.contextMenuState();
     EXPECT_TRUE(folder.deleteItem && folder.rename && folder.lockFiles && folder.unlockFiles &&
                 folder.setHotKey && folder.deleteHotKey && folder.shareFiles);
     EXPECT_TRUE(folder.hotFolders);
     EXPECT_EQ(folder.extension, "");
 
     tree.deselect(inner);
-    ContextMenuState file = editor.pmTreeListPopup();
+    ContextMenuState file = editor.contextMenuState();
     EXPECT_FALSE(file.hotFolders);
     EXPECT_TRUE(file.deleteItem);
     EXPECT_EQ(file.extension, "PDF");

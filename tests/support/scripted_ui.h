@@ -17,6 +17,7 @@ public:
     // Answers, taken in order; a prompt with no answer left fails the test loudly.
     std::deque<std::optional<std::string>> inputs;
     std::deque<bool> confirmations;
+    std::deque<SaveChoice> saveChoices;
     std::deque<std::vector<std::string>> openFiles;
     std::deque<std::optional<std::string>> saveFiles;
     std::deque<std::optional<std::string>> folders;
@@ -33,6 +34,10 @@ public:
     bool confirm(std::string_view text) override {
         prompts.emplace_back(text);
         return take(confirmations, "confirmation");
+    }
+    SaveChoice askSaveChanges(std::string_view text) override {
+        prompts.emplace_back(text);
+        return take(saveChoices, "save question");
     }
     std::optional<std::string> inputBox(std::string_view caption, std::string_view prompt,
                                         std::string_view initial) override {
