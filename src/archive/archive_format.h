@@ -17,6 +17,12 @@ enum class TCompressionLevel : std::uint8_t {
     fcMaximum = 3
 };
 
+// What deflates entries: both write the same zlib stream format.
+enum class DeflateEngine { Zlib, Libdeflate };
+
+// Libdeflate when the build has it, else zlib.
+DeflateEngine preferredEngine();
+
 inline constexpr int kTrailerSize = 40;
 inline constexpr int kRecordSize = 536;
 inline constexpr int kArchiveVersion = 1;

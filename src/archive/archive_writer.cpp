@@ -23,8 +23,8 @@ constexpr std::int64_t kMaxEntrySize = std::numeric_limits<std::int32_t>::max();
 }  // namespace
 
 ArchiveWriter::ArchiveWriter(const std::string& fileName, TCompressionLevel level,
-                             AtomicFile::Links links)
-    : fileName_(fileName), level_(level), in_(kBlock), out_(kBlock) {
+                             AtomicFile::Links links, DeflateEngine engine)
+    : fileName_(fileName), level_(level), engine_(engine), in_(kBlock), out_(kBlock) {
     try {
         file_ = std::make_unique<AtomicFile>(fileName, links);
     } catch (const Error&) {
@@ -82,7 +82,7 @@ void ArchiveWriter::storeBytes(ArchiveEntry& entry, std::string_view bytes) {
     entry.offset = static_cast<std::uint32_t>(size_);
     entry.uncompressedSize = static_cast<std::int32_t>(bytes.size());
     entry.crc = crc32Of(bytes);
-    const auto packed = deflateSmaller(bytes, zlibLevel(level_));
+    const auto packed = deflateSmaller(bytes, zlibLevel(level_), engine_);
     const std::string_view stored = packed ? std::string_view(*packed) : bytes;
     entry.storedSize = static_cast<std::int32_t>(stored.size());
     entry.storedAsIs = !packed;
@@ -192,8 +192,9 @@ void ArchiveWriter::copyRaw(ArchiveEntry& entry, Stream& source, std::int64_t ex
 }
 
 std::pair<ArchiveTrailer, std::vector<ArchiveEntry>> writeArchive(
-    const std::string& path, const std::vector<ArchiveSource>& sources, TCompressionLevel level) {
-    ArchiveWriter out(path, level);
+    const std::string& path, const std::vector<ArchiveSource>& sources, TCompressionLevel level,
+    DeflateEngine engine) {
+    ArchiveWriter out(path, level, AtomicFile::Links::Follow, engine);
     std::vector<ArchiveEntry> entries;
     entries.reserve(sources.size());
     for (const ArchiveSource& source : sources) {

@@ -23,7 +23,8 @@ public:
     // fileName names the archive in messages; a failure to make the new file raises
     // "Unable to open data-file %s".
     ArchiveWriter(const std::string& fileName, TCompressionLevel level,
-                  AtomicFile::Links links = AtomicFile::Links::Follow);
+                  AtomicFile::Links links = AtomicFile::Links::Follow,
+                  DeflateEngine engine = preferredEngine());
     ~ArchiveWriter();
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
@@ -49,6 +50,7 @@ private:
 
     std::string fileName_;
     TCompressionLevel level_;
+    DeflateEngine engine_;
     std::vector<unsigned char> in_;
     std::vector<unsigned char> out_;
     std::unique_ptr<AtomicFile> file_;
@@ -66,6 +68,7 @@ struct ArchiveSource {
 // (a symbolic link keeps pointing at the new content): one new file, one flush, one rename.
 // Raises on failure; the file at path then stays as it was.
 std::pair<ArchiveTrailer, std::vector<ArchiveEntry>> writeArchive(
-    const std::string& path, const std::vector<ArchiveSource>& entries, TCompressionLevel level);
+    const std::string& path, const std::vector<ArchiveSource>& entries, TCompressionLevel level,
+    DeflateEngine engine = preferredEngine());
 
 }  // namespace tarnu

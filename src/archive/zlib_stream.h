@@ -23,11 +23,6 @@ namespace tarnu {
 // The zlib level of a level setting: none 0, fastest 1, default -1, maximum 9.
 int zlibLevel(TCompressionLevel level);
 
-enum class DeflateEngine { Zlib, Libdeflate };
-
-// Libdeflate when the build has it, else zlib.
-DeflateEngine preferredEngine();
-
 // The bytes as one zlib stream, or nothing when that would not be smaller than the bytes
 // themselves (the entry is then stored as is).
 std::optional<std::string> deflateSmaller(std::string_view bytes, int zlibLevel,
