@@ -20,12 +20,17 @@ enum class TCompressionLevel : std::uint8_t {
 // What deflates entries: both write the same zlib stream format.
 enum class DeflateEngine { Zlib, Libdeflate };
 
-// Libdeflate when the build has it, else zlib.
-DeflateEngine preferredEngine();
+// True when the build has libdeflate.
+bool haveLibdeflate();
 
 inline constexpr int kTrailerSize = 40;
 inline constexpr int kRecordSize = 536;
 inline constexpr int kArchiveVersion = 1;
+
+// The engine measured faster at a level on the same node stream: libdeflate at the fastest
+// and default levels; zlib at the maximum, where libdeflate's level 9 searches harder (a
+// smaller stream) and takes longer. Zlib where the build has no libdeflate.
+DeflateEngine preferredEngine(TCompressionLevel level);
 
 struct ArchiveTrailer {
     std::uint32_t crc = 0;

@@ -23,8 +23,12 @@ constexpr std::int64_t kMaxEntrySize = std::numeric_limits<std::int32_t>::max();
 }  // namespace
 
 ArchiveWriter::ArchiveWriter(const std::string& fileName, TCompressionLevel level,
-                             AtomicFile::Links links, DeflateEngine engine)
-    : fileName_(fileName), level_(level), engine_(engine), in_(kBlock), out_(kBlock) {
+                             AtomicFile::Links links, std::optional<DeflateEngine> engine)
+    : fileName_(fileName),
+      level_(level),
+      engine_(engine.value_or(preferredEngine(level))),
+      in_(kBlock),
+      out_(kBlock) {
     try {
         file_ = std::make_unique<AtomicFile>(fileName, links);
     } catch (const Error&) {
@@ -193,7 +197,7 @@ void ArchiveWriter::copyRaw(ArchiveEntry& entry, Stream& source, std::int64_t ex
 
 std::pair<ArchiveTrailer, std::vector<ArchiveEntry>> writeArchive(
     const std::string& path, const std::vector<ArchiveSource>& sources, TCompressionLevel level,
-    DeflateEngine engine) {
+    std::optional<DeflateEngine> engine) {
     ArchiveWriter out(path, level, AtomicFile::Links::Follow, engine);
     std::vector<ArchiveEntry> entries;
     entries.reserve(sources.size());

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,10 +22,11 @@ namespace tarnu {
 class ArchiveWriter {
 public:
     // fileName names the archive in messages; a failure to make the new file raises
-    // "Unable to open data-file %s".
+    // "Unable to open data-file %s". The engine deflates bytes held in memory (storeBytes);
+    // without one, the one preferred at the level.
     ArchiveWriter(const std::string& fileName, TCompressionLevel level,
                   AtomicFile::Links links = AtomicFile::Links::Follow,
-                  DeflateEngine engine = preferredEngine());
+                  std::optional<DeflateEngine> engine = std::nullopt);
     ~ArchiveWriter();
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
@@ -66,9 +68,10 @@ struct ArchiveSource {
 
 // Writes a whole archive with these entries, in this order, in place of the file at path
 // (a symbolic link keeps pointing at the new content): one new file, one flush, one rename.
-// Raises on failure; the file at path then stays as it was.
+// Raises on failure; the file at path then stays as it was. Without an engine, the one
+// preferred at the level deflates the entries.
 std::pair<ArchiveTrailer, std::vector<ArchiveEntry>> writeArchive(
     const std::string& path, const std::vector<ArchiveSource>& entries, TCompressionLevel level,
-    DeflateEngine engine = preferredEngine());
+    std::optional<DeflateEngine> engine = std::nullopt);
 
 }  // namespace tarnu

@@ -23,12 +23,17 @@ int zlibLevel(TCompressionLevel level) {
     return Z_DEFAULT_COMPRESSION;
 }
 
-DeflateEngine preferredEngine() {
+bool haveLibdeflate() {
 #ifdef TARNU_HAVE_LIBDEFLATE
-    return DeflateEngine::Libdeflate;
+    return true;
 #else
-    return DeflateEngine::Zlib;
+    return false;
 #endif
+}
+
+DeflateEngine preferredEngine(TCompressionLevel level) {
+    return haveLibdeflate() && level != TCompressionLevel::fcMaximum ? DeflateEngine::Libdeflate
+                                                                     : DeflateEngine::Zlib;
 }
 
 namespace {

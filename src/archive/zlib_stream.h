@@ -2,8 +2,7 @@
 
 // The compressed forms of the archive: entries and directories are each one zlib stream
 // (RFC 1950 framing around deflate data). Streams read from a file inflate on demand;
-// whole buffers deflate with libdeflate where the build has it, since its output is a
-// valid zlib stream like zlib's own and comes several times faster at the high levels.
+// whole buffers deflate with the engine preferred at their level (archive_format.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +25,7 @@ int zlibLevel(TCompressionLevel level);
 // The bytes as one zlib stream, or nothing when that would not be smaller than the bytes
 // themselves (the entry is then stored as is).
 std::optional<std::string> deflateSmaller(std::string_view bytes, int zlibLevel,
-                                          DeflateEngine engine = preferredEngine());
+                                          DeflateEngine engine);
 
 // Inflates one whole zlib stream of a known size; nothing when it is damaged or the size
 // differs.
