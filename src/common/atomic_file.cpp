@@ -108,7 +108,10 @@ AtomicFile::AtomicFile(const std::string& path, Links links)
     // it was; a new file gets what the umask leaves of 0666.
     const mode_t mode = exists_ ? (mode_ & 0777) : 0666;
     // An unnamed file leaves nothing behind when the process dies before the commit.
-    int fd = ::open(dir_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    // It is given a name for the rename through /proc; without /proc it could not be.
+    int fd = ::access("/proc/self/fd", F_OK) == 0
+                 ? ::open(dir_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode)
+                 : -1;
     for (int i = 0; fd < 0 && i < kNameTries; ++i) {
         const std::string name = (fs::path(dir_) / tempName()).string();
         fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
