@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ ccache pkg-config gzip   # build tools
-    zlib1g-dev libisal-dev libjpeg-dev qt6-base-dev libx11-dev libgtest-dev   # libraries
+    zlib1g-dev libdeflate-dev libisal-dev libjpeg-dev qt6-base-dev libx11-dev libgtest-dev   # libraries
     shared-mime-info desktop-file-utils   # desktop integration
     xvfb xauth xdotool x11-utils procps   # tests on a private X server
 )

@@ -59,6 +59,11 @@ public:
 
     // Raises Error with the system's reason when the file cannot be opened.
     FileStream(const std::string& path, Mode mode);
+    // Takes over a descriptor that is open already, and closes it in the end.
+    struct Adopt {
+        int fd;
+    };
+    explicit FileStream(Adopt adopt) : fd_(adopt.fd) {}
     ~FileStream() override;
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;

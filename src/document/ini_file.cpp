@@ -1,7 +1,6 @@
 #include "document/ini_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 #include <cerrno>
@@ -11,6 +10,7 @@
 #include <limits>
 #include <sstream>
 
+#include "common/atomic_file.h"
 #include "common/error.h"
 #include "common/text_lines.h"
 
@@ -169,14 +169,7 @@ IniFile IniFile::load(const std::string& path) {
 }
 
 void IniFile::save(const std::string& path) const {
-    QSaveFile file(QString::fromStdString(path));
-    const std::string bytes = text();
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.commit()) {
-        throw Error("Unable to write " + path + ": " + file.errorString().toStdString());
-    }
+    writeFileAtomically(path, text());
 }
 
 std::string IniFile::text() const {

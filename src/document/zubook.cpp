@@ -220,9 +220,11 @@ bool ZuBookDocument::save(const std::string& path) {
     }
     parts_.ui.setStatus(kStatusPanel, kSavingStatus);
     try {
-        auto plugIns = readPlugInData(parts_.archive, path);
-        writeZuBookFile(parts_.archive, path, parts_.tree, parts_.hotFolders, parts_.shared,
-                        plugIns);
+        // The same two steps run apart when the writing goes to a worker thread.
+        ZuBookSnapshot snapshot =
+            takeSnapshot(parts_.tree, parts_.hotFolders, parts_.shared,
+                         readPlugInData(parts_.archive, path), parts_.archive.CompressionLevel);
+        writeSnapshot(snapshot, path);
     } catch (const Error& e) {
         parts_.ui.setStatus(kStatusPanel, "");
         parts_.ui.showError(e.what());

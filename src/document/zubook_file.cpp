@@ -1,14 +1,9 @@
 #include "document/zubook_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "common/error.h"
-#include "common/path.h"
 #include "common/stream.h"
 #include "document/zubook_entries.h"
 #include "model/node_stream.h"
@@ -32,31 +27,6 @@ std::string extractRequired(TZLBArchive& archive, std::string_view name) {
         throw Error(formatMessage("%s not found in archive", name));
     }
     return std::move(*bytes);
-}
-
-void addEntry(TZLBArchive& archive, std::string_view name, std::string bytes) {
-    MemoryStream content(std::move(bytes));
-    archive.addStream(name, content);
-}
-
-// A name beside target that no other file has, for building the new ZuBook in.
-std::string siblingTempName(const std::string& target) {
-    auto dir = path::directory(target);
-    std::string pattern = (dir.empty() ? std::string("./") : std::string(dir)) + ".ZLBXXXXXX";
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        throw Error(formatMessage("Unable to open data-file %s", target));
-    }
-    ::close(fd);
-    std::remove(pattern.c_str());  // the archive object creates it afresh
-    return pattern;
-}
-
-void keepPermissions(const std::string& from, const std::string& to) {
-    struct stat st {};
-    if (::stat(from.c_str(), &st) == 0) {
-        ::chmod(to.c_str(), st.st_mode & 07777);
-    }
 }
 
 // Runs the steps with the archive open, closing it whatever happens.
@@ -99,33 +69,33 @@ std::optional<std::string> readPlugInData(TZLBArchive& archive, const std::strin
     });
 }
 
+ZuBookSnapshot takeSnapshot(const ZuTree& tree, const HotFolderTable& hotFolders,
+                            const SharedTree& shared, std::optional<std::string> plugIns,
+                            TCompressionLevel level) {
+    ZuBookSnapshot snapshot;
+    snapshot.level = level;
+    auto& entries = snapshot.entries;
+    if (plugIns) {
+        entries.push_back({std::string(kPlugInsEntry), std::move(*plugIns)});
+    }
+    MemoryStream table;
+    writeNodeStream(tree, table);
+    entries.push_back({std::string(kUserTableEntry), table.takeBytes()});
+    entries.push_back({std::string(kItemRecEntry), writeItemRecords(tree)});
+    entries.push_back({std::string(kHotFoldersEntry), hotFolders.write()});
+    entries.push_back({std::string(kNodesStateEntry), writeNodesState(tree)});
+    entries.push_back({std::string(kSharedFilesEntry), shared.toBytes()});
+    return snapshot;
+}
+
+void writeSnapshot(const ZuBookSnapshot& snapshot, const std::string& path) {
+    writeArchive(path, snapshot.entries, snapshot.level);
+}
+
 void writeZuBookFile(TZLBArchive& archive, const std::string& path, const ZuTree& tree,
                      const HotFolderTable& hotFolders, const SharedTree& shared,
                      const std::optional<std::string>& plugIns) {
-    const std::string temp = siblingTempName(path);
-    try {
-        withArchive(archive, [&] {
-            archive.create(temp);
-            if (plugIns) {
-                addEntry(archive, kPlugInsEntry, *plugIns);
-            }
-            MemoryStream table;
-            writeNodeStream(tree, table);
-            addEntry(archive, kUserTableEntry, table.takeBytes());
-            addEntry(archive, kItemRecEntry, writeItemRecords(tree));
-            addEntry(archive, kHotFoldersEntry, hotFolders.write());
-            addEntry(archive, kNodesStateEntry, writeNodesState(tree));
-            addEntry(archive, kSharedFilesEntry, shared.toBytes());
-            return 0;
-        });
-        keepPermissions(path, temp);
-        if (std::rename(temp.c_str(), path.c_str()) != 0) {
-            throw Error(formatMessage("Unable to open data-file %s", path));
-        }
-    } catch (...) {
-        std::remove(temp.c_str());
-        throw;
-    }
+    writeSnapshot(takeSnapshot(tree, hotFolders, shared, plugIns, archive.CompressionLevel), path);
 }
 
 }  // namespace tarnu

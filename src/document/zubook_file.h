@@ -5,7 +5,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "archive/archive_writer.h"
 #include "archive/zlb_archive.h"
 #include "document/hot_folders.h"
 #include "document/shared_files.h"
@@ -30,7 +32,26 @@ ZuBookFile readZuBookFile(TZLBArchive& archive, const std::string& path);
 // nothing when the file does not exist or has none.
 std::optional<std::string> readPlugInData(TZLBArchive& archive, const std::string& path);
 
-// Writes every entry in its order. On any failure the file at path is left as it was.
+// Every entry of a ZuBook file as the tree and its tables give it at one moment, ready to
+// be written. It refers to nothing of theirs, so it can be written on another thread while
+// the tree goes on changing.
+struct ZuBookSnapshot {
+    TCompressionLevel level = TCompressionLevel::fcMaximum;
+    std::vector<ArchiveSource> entries;  // in the order of the file
+};
+
+// Produces the bytes of every entry; plugIns is the "User_FPlugIns" entry to carry over.
+ZuBookSnapshot takeSnapshot(const ZuTree& tree, const HotFolderTable& hotFolders,
+                            const SharedTree& shared, std::optional<std::string> plugIns,
+                            TCompressionLevel level);
+
+// Compresses the entries and writes the whole file in place of the one at path, following
+// a symbolic link: one new file, one flush, one rename. Safe on any thread, since it touches
+// neither the tree nor any Qt object. On failure it raises and the file at path stays as
+// it was.
+void writeSnapshot(const ZuBookSnapshot& snapshot, const std::string& path);
+
+// Both steps in one, at the archive object's level.
 void writeZuBookFile(TZLBArchive& archive, const std::string& path, const ZuTree& tree,
                      const HotFolderTable& hotFolders, const SharedTree& shared,
                      const std::optional<std::string>& plugIns);

@@ -5,11 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
+#include "common/atomic_file.h"
+#include "common/error.h"
 #include "platform/xdg/desktop_entry.h"
 
 namespace tarnu {
@@ -41,8 +42,9 @@ Write writeIfChanged(const std::string& path, const std::string& content) {
     if (!QDir().mkpath(QFileInfo(existing).absolutePath())) {
         return Write::Failed;
     }
-    QSaveFile file(qs(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    try {
+        writeFileAtomically(path, content);
+    } catch (const Error&) {
         return Write::Failed;
     }
     return Write::Written;
