@@ -106,7 +106,12 @@ int main(int argc, char** argv) {
     if (!hidden) {
         mainWindow.show();
     }
-    // Only now: a forwarded command must not run inside the start-up's own dialogs.
+    // A forwarded command waits while a dialog, a menu or a scan of the program's own runs
+    // its event loop, and is taken only after the start-up's own steps.
+    instance.setReadyCheck([&core] {
+        return !QApplication::activeModalWidget() && !QApplication::activePopupWidget() &&
+               !core.busy().busy();
+    });
     instance.setForwardedHandler([&core](const std::string& text) { core.handleForwarded(text); });
     // A signal during the start-up has already asked the window to exit.
     const int rc = leaving ? 0 : app.exec();

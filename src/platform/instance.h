@@ -98,6 +98,9 @@ public:
     // handler runs (a dialog, a long load) waits until it has returned. It must not throw.
     // Texts that arrive while no handler is set wait for one.
     virtual void setForwardedHandler(ForwardedHandler handler) = 0;
+    // Running copy: while ready() says no (the program is inside a dialog or a long command
+    // of its own), texts wait; it is asked again a little later. Without one, always ready.
+    virtual void setReadyCheck(std::function<bool()> ready) = 0;
     // Running copy at exit: removes the endpoint file, stops listening, drops what waits,
     // gives up the marker.
     virtual void release() = 0;

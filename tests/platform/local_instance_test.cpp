@@ -228,9 +228,19 @@ TEST_F(LocalInstanceTest, TextsThatArriveBeforeAHandlerWaitForIt) {
     ASSERT_TRUE(waitUntil([&] { return sender->bytesAvailable() > 0; }));
     EXPECT_EQ(sender->readAll(), QByteArray(1, '\0'));
 
+    // Nor while the program says it is not ready (a dialog of its own is open).
+    bool ready = false;
+    int asked = 0;
+    running.setReadyCheck([&] {
+        ++asked;
+        return ready;
+    });
     std::vector<std::string> texts;
     running.setForwardedHandler([&](const std::string& text) { texts.push_back(text); });
     EXPECT_TRUE(texts.empty());  // not from inside the setter
+    EXPECT_FALSE(waitUntil([&] { return !texts.empty(); }, 3 * LocalInstance::kReadyPollMs));
+    EXPECT_GE(asked, 2);  // asked again without any new event
+    ready = true;
     ASSERT_TRUE(waitUntil([&] { return !texts.empty(); }));
     EXPECT_EQ(texts, std::vector<std::string>{"-addf\r/srv/music"});
 }

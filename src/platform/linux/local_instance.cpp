@@ -178,6 +178,16 @@ struct LocalInstance::Impl {
         if (handling || received.empty() || !handler) {
             return;
         }
+        if (ready && !ready()) {
+            if (!retryPending) {
+                retryPending = true;
+                QTimer::singleShot(kReadyPollMs, &context, [this] {
+                    retryPending = false;
+                    deliver();
+                });
+            }
+            return;
+        }
         handling = true;
         const std::string text = std::move(received.front());
         received.pop_front();
@@ -194,11 +204,13 @@ struct LocalInstance::Impl {
     std::unique_ptr<QLockFile> lock;
     std::unique_ptr<QLocalServer> server;
     ForwardedHandler handler;
+    std::function<bool()> ready;
     std::deque<std::string> received;
     std::int64_t receivedBytes = 0;
     std::unordered_set<const QObject*> open;
     bool handling = false;
     bool deliveryPending = false;
+    bool retryPending = false;
     // Last, so that it goes first and no connection or queued call outlives the state it uses.
     QObject context;
 };
@@ -306,6 +318,10 @@ void LocalInstance::setForwardedHandler(ForwardedHandler handler) {
     Impl& d = *impl_;
     d.handler = std::move(handler);
     d.scheduleDelivery();  // from the event loop, not from inside this call
+}
+
+void LocalInstance::setReadyCheck(std::function<bool()> ready) {
+    impl_->ready = std::move(ready);
 }
 
 void LocalInstance::release() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,8 @@ public:
     static constexpr int kMaxMessage = static_cast<int>(kForwardedTextLimit) + 1;
     // How long a second copy waits for the running copy to take its text in.
     static constexpr int kDefaultWaitMs = 3000;
+    // How soon a text that found the program not ready is offered again.
+    static constexpr int kReadyPollMs = 100;
 
     // runtimeDir empty: the user's private runtime directory (see privateRuntimeDirectory).
     // An explicit directory is used only when it belongs to this user and nobody else may
@@ -47,6 +50,7 @@ public:
     bool becomeRunningCopy() override;
     bool forward(const std::string& text) override;
     void setForwardedHandler(ForwardedHandler handler) override;
+    void setReadyCheck(std::function<bool()> ready) override;
     void release() override;
 
     // The directory in use, empty when none fits.
