@@ -2,6 +2,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSessionManager>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "app/main_window.h"
 #include "app/qt_icons.h"
@@ -12,35 +17,61 @@
 #include "platform/linux/linux_file_locks.h"
 #include "platform/linux/local_instance.h"
 #include "platform/linux/qt_event_pump.h"
+#include "platform/linux/signal_watcher.h"
 #include "platform/linux/x11_global_hot_keys.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/xdg/xdg_desktop_integration.h"
 
 namespace {
 
-std::vector<std::string> argumentsOf(const QStringList& all) {
+// The arguments as the bytes they are: a file name need not be valid UTF-8, and a detour
+// through QString would replace what is not.
+std::vector<std::string> argumentsOf(int argc, char** argv) {
     std::vector<std::string> args;
-    for (qsizetype i = 1; i < all.size(); ++i) {
-        args.push_back(all[i].toStdString());
+    for (int i = 1; i < argc; ++i) {
+        args.emplace_back(argv[i]);
     }
     return args;
+}
+
+std::string workingDirectory() {
+    std::error_code ec;
+    return std::filesystem::current_path(ec).native();  // empty when it is gone
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QApplication app(argc, argv);  // takes its own options out of argv
     app.setApplicationName("Tarnu");
     app.setQuitOnLastWindowClosed(false);  // the program lives on in the tray
-    const std::vector<std::string> args = argumentsOf(app.arguments());
+    // Paths mean what they mean here, not in the running copy's or the program's directory.
+    const std::vector<std::string> args =
+        tarnu::withAbsolutePath(argumentsOf(argc, argv), workingDirectory());
 
     tarnu::LocalInstance instance;
     if (!instance.becomeRunningCopy()) {
-        if (args.size() == 2) {
-            instance.forward(tarnu::forwardedText(args[0], args[1]));
+        if (args.size() == 2 && !instance.forward(tarnu::forwardedText(args[0], args[1]))) {
+            std::fputs("Tarnu: the running copy did not take the command line.\n", stderr);
         }
         return 0;
     }
+
+    // Every way a session ends (Exit, the close button, a signal, the desktop logging out)
+    // goes through the window's Exit and then the steps after the event loop below.
+    tarnu::TfrmMain* window = nullptr;
+    bool leaving = false;
+    const auto endSession = [&window, &leaving] {
+        leaving = true;
+        if (window) {
+            window->exitProgram();
+        } else {
+            QCoreApplication::quit();
+        }
+    };
+    tarnu::SignalWatcher signalWatcher([&endSession](int) { endSession(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&endSession](QSessionManager&) { endSession(); });
 
     const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
@@ -51,7 +82,6 @@ int main(int argc, char** argv) {
     tarnu::QtShell shell;
     tarnu::QtEventPump pump;
     tarnu::LocaleCollation collation;
-    tarnu::TfrmMain* window = nullptr;
     tarnu::QtUi ui([&window](int panel, const QString& text) {
         if (window) {
             window->setStatusText(panel, text);
@@ -71,13 +101,21 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, "Tarnu Error", QString::fromStdString(e.what()));
         return 1;
     }
-    instance.setForwardedHandler([&core](const std::string& text) { core.handleForwarded(text); });
     const bool hidden = core.settingsCommandLineAndFirstZuBook(args);
     mainWindow.applySettings();
     if (!hidden) {
         mainWindow.show();
     }
-    const int rc = app.exec();
+    // A forwarded command waits while a dialog, a menu or a scan of the program's own runs
+    // its event loop, and is taken only after the start-up's own steps.
+    instance.setReadyCheck([&core] {
+        return !QApplication::activeModalWidget() && !QApplication::activePopupWidget() &&
+               !core.busy().busy();
+    });
+    instance.setForwardedHandler([&core](const std::string& text) { core.handleForwarded(text); });
+    // A signal during the start-up has already asked the window to exit.
+    const int rc = leaving ? 0 : app.exec();
+    window = nullptr;
     core.shutdown();
     instance.release();
     return rc;

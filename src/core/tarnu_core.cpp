@@ -113,8 +113,10 @@ void TarnuCore::loadDefaultZuBook() {
 
 void TarnuCore::handleForwarded(std::string_view text) {
     const auto [command, argument] = parseForwarded(text);
-    if (argument.empty()) {
-        return;  // every switch needs its argument
+    // Every switch needs its argument, and a second copy sends it absolute: a relative one
+    // would name a file in this process's working directory, not the sender's.
+    if (argument.empty() || argument.front() != '/') {
+        return;
     }
     try {
         if (command == "-dua" && mayReplaceZuBook()) {

@@ -6,6 +6,7 @@
 
 #include "common/error.h"
 #include "document/zubook_text.h"
+#include "platform/instance.h"
 #include "support/fake_hot_keys.h"
 #include "support/fakes.h"
 #include "support/program_dir.h"
@@ -79,9 +80,20 @@ TEST_F(CoreTest, ForwardedCommandLines) {
     // No carriage return: a switch without its argument changes nothing.
     core->handleForwarded("-dua");
     EXPECT_EQ(core->document().caption(), "Tarnu - fwd.dua");
-    // Cut at 255 characters: the file name loses its end and cannot be found.
-    core->handleForwarded("-dua\r" + dir.str() + "/" + std::string(300, 'x'));
-    EXPECT_EQ(ui.errors.back(), "Data-file not found");
+    // A relative name would mean this process's working directory: ignored.
+    core->handleForwarded("-dua\rfwd.dua");
+    EXPECT_EQ(core->document().caption(), "Tarnu - fwd.dua");
+    // A path far beyond 255 characters arrives whole; one beyond the limit is not cut to a
+    // shorter name but ignored.
+    const std::string deep = std::string(200, 'a') + "/" + std::string(200, 'b');
+    std::filesystem::create_directories(dir / deep);
+    std::filesystem::copy_file(dir / "starter.dua", dir / (deep + "/long.dua"));
+    const auto errors = ui.errors.size();
+    core->handleForwarded("-dua\r" + (dir / (deep + "/long.dua")));
+    EXPECT_EQ(core->document().caption(), "Tarnu - " + deep + "/long.dua");
+    core->handleForwarded("-dua\r" + (dir / "fwd.dua") + std::string(kForwardedTextLimit, '/'));
+    EXPECT_EQ(core->document().caption(), "Tarnu - " + deep + "/long.dua");
+    EXPECT_EQ(ui.errors.size(), errors);
 }
 
 TEST_F(CoreTest, ForwardedAddsGoIntoTheOpenZuBookOnly) {

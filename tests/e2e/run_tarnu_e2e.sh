@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Drives the real program on a private X server (run under xvfb-run): first start, the
-# window title, forwarding from a second copy, hidden start, close-hides.
+# window title, forwarding from a second copy (relative paths, names that are not UTF-8, a
+# second copy killed while the running copy shows a dialog), close-hides, leaving on
+# SIGTERM, hidden start.
 # Usage: run_tarnu_e2e.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -11,6 +13,9 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work/prog/Data" "$work/home" "$work/run"
 cp "$build/tarnu" "$work/prog/"
 cp "$build/Data/ZuData.dta" "$build/Data/ZuIm.qii" "$work/prog/Data/"
+# Auto-save on, so that what arrives can be read back from the ZuBook file.
+printf '[General]\nAutoSaveOnChanges=1\n' >"$work/Tarnu.ini"
+"$build/tarnu-pack" add "$work/prog/Data/ZuData.dta" "$work/Tarnu.ini" >/dev/null
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config" \
     XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb
 chmod 700 "$work/run"
@@ -72,16 +77,71 @@ done
 check "other argument counts changed nothing" wait_window "^Tarnu - $work/other\.dua\$"
 check "only one copy runs" test "$(pgrep -c -f "$work/prog/tarnu")" -eq 1
 
+# Relative paths mean the second copy's working directory; a name keeps its bytes.
+mkdir -p "$work/fwd/sub" "$work/cwd/rel"
+echo a >"$work/fwd/a.txt"
+echo b >"$work/fwd/sub/b.txt"
+odd=$'n\xffme.txt'  # not UTF-8
+echo c >"$work/cwd/rel/$odd"
+rc=0
+(cd "$work/cwd" && "$work/prog/tarnu" -add "rel/$odd") || rc=$?
+check "a second copy with a relative -add ends with code 0" test "$rc" -eq 0
+
+# A forwarded folder opens the add-options dialog in the running copy. The second copy is
+# answered before that and ends at once; killed (if it still runs) while the dialog is open,
+# it must not harm the running copy.
+"$work/prog/tarnu" -addf "$work/fwd" &
+second=$!
+check "a forwarded -addf opens the add-options dialog" wait_window '^Add options$' --onlyvisible
+ends_soon() {
+    for _ in $(seq 10); do
+        kill -0 "$second" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+check "the second copy ends while the dialog is still open" ends_soon
+kill -9 "$second" 2>/dev/null || true
+wait "$second" 2>/dev/null || true
+sleep 0.3
+dialog=$(xdotool search --onlyvisible --name '^Add options$' | head -1)
+xdotool windowfocus --sync "$dialog" key Return 2>/dev/null || true
+check "Start closes the dialog" no_window '^Add options$'
+book_has() {  # book_has TEXT: the saved other.dua holds TEXT, within 10 s
+    for _ in $(seq 100); do
+        if "$build/tarnu-pack" book "$work/other.dua" 2>/dev/null | grep -aqF -- "$1"; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+check "the forwarded folder arrived" book_has "$work/fwd/sub/b.txt"
+check "a relative -add stored the absolute path, bytes kept" book_has "$work/cwd/rel/$odd"
+sleep 0.5  # the handler has returned by now; a crash in its aftermath has happened
+check "the running copy survived the killed second copy" kill -0 "$first"
+
 xdotool search --onlyvisible --name '^Tarnu - ' windowclose 2>/dev/null || \
     xdotool search --onlyvisible --name '^Tarnu - ' key --clearmodifiers alt+F4
 sleep 0.5
 check "the close button hides the program" no_window '^Tarnu - '
 check "the program goes on after closing its window" kill -0 "$first"
 
+# SIGTERM (as at logout) leaves by the normal exit: nothing left for a next start to clean.
 kill "$first"
-wait "$first" 2>/dev/null || true
-# A killed copy leaves its endpoint file; take it away so that readiness below is the new one's.
-find "$work/run" -name ZuH.ini -delete
+rc=0
+wait "$first" || rc=$?
+check "SIGTERM ends the running copy with code 0" test "$rc" -eq 0
+check "SIGTERM removed the endpoint file, socket and lock" \
+    test -z "$(find "$work/run" -name 'ZuH.ini' -o -name '*.sock' -o -name '*.lock')"
+
+# The first start resolves a relative path too, so that a later save writes the same file.
+(cd "$work" && exec "$work/prog/tarnu" -dua other.dua) &
+relative=$!
+check "a first start with a relative -dua loads it by its full path" \
+    wait_window "^Tarnu - $work/other\.dua\$" --onlyvisible
+kill "$relative"
+wait "$relative" 2>/dev/null || true
 
 "$work/prog/tarnu" -boot &
 boot=$!

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/instance.h"
 
@@ -41,17 +42,35 @@ TEST(ForwardedTextTest, TheTextEndsAtItsFirstNul) {
     expectCommand("\0-dua\r/tmp/x.dua"s, "", "");
 }
 
-TEST(ForwardedTextTest, OnlyTheFirst255CharactersAreRead) {
-    const std::string fits(255 - 5, 'a');
-    expectCommand("-dua\r" + fits, "-dua", fits);
-    expectCommand("-dua\r" + fits + "b", "-dua", fits);
-    expectCommand("-dua\r" + fits + std::string(1000, 'b'), "-dua", fits);
-    // A carriage return beyond the limit no longer splits.
-    const std::string longSwitch(300, 's');
-    expectCommand(longSwitch + "\r/tmp/x", longSwitch.substr(0, 255), "");
-    // A NUL well inside the limit still ends the text.
-    expectCommand("-add\r" + std::string(10, 'c') + '\0' + std::string(500, 'd'), "-add",
-                  std::string(10, 'c'));
+TEST(ForwardedTextTest, LongTextsArriveWholeAndTooLongOnesNotAtAll) {
+    // Far beyond the old 255-character buffer, and bytes that are not UTF-8, as they are.
+    const std::string path = "/srv/" + std::string(600, 'a') + "/\xff\xfe name\x80.txt";
+    expectCommand(forwardedText("-add", path), "-add", path);
+    const std::string longest(kForwardedTextLimit - 5, 'p');
+    expectCommand("-dua\r" + longest, "-dua", longest);
+    // One more and it is refused whole: a cut path would name another file.
+    expectCommand("-dua\r" + longest + "q", "", "");
+    // A NUL inside the limit still ends the text, whatever follows it.
+    expectCommand("-add\r/c"s + '\0' + std::string(kForwardedTextLimit * 2, 'd'), "-add", "/c");
+}
+
+TEST(ForwardedTextTest, PathsAreMadeAbsoluteAgainstTheSendersDirectory) {
+    using Args = std::vector<std::string>;
+    const std::string cwd = "/home/me/w\xe9rk";  // not UTF-8: kept byte for byte
+    EXPECT_EQ(withAbsolutePath({"-add", "rel/f\xff.txt"}, cwd),
+              (Args{"-add", "/home/me/w\xe9rk/rel/f\xff.txt"}));
+    EXPECT_EQ(withAbsolutePath({"-dua", "./././b.dua"}, cwd), (Args{"-dua", cwd + "/b.dua"}));
+    EXPECT_EQ(withAbsolutePath({"-addf", "."}, cwd), (Args{"-addf", cwd}));
+    EXPECT_EQ(withAbsolutePath({"-addf", "../up"}, "/"), (Args{"-addf", "/../up"}));
+    // Absolute and empty paths, other switches and other counts stay as they are.
+    EXPECT_EQ(withAbsolutePath({"-dua", "/abs.dua"}, cwd), (Args{"-dua", "/abs.dua"}));
+    EXPECT_EQ(withAbsolutePath({"-add", ""}, cwd), (Args{"-add", ""}));
+    EXPECT_EQ(withAbsolutePath({"-boot"}, cwd), (Args{"-boot"}));
+    EXPECT_EQ(withAbsolutePath({"-other", "rel"}, cwd), (Args{"-other", "rel"}));
+    EXPECT_EQ(withAbsolutePath({"-add", "rel", "x"}, cwd), (Args{"-add", "rel", "x"}));
+    // Without a working directory a relative path names nothing.
+    EXPECT_EQ(withAbsolutePath({"-add", "rel"}, ""), Args{});
+    EXPECT_EQ(withAbsolutePath({"-add", "/abs"}, ""), (Args{"-add", "/abs"}));
 }
 
 }  // namespace

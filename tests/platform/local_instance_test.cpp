@@ -148,24 +148,45 @@ protected:
     testing::ScratchDir scratch_;
 };
 
-TEST_F(LocalInstanceTest, TheRunningCopyHandlesTheTextBeforeTheSecondCopyGoesOn) {
+TEST_F(LocalInstanceTest, ASecondCopyIsReleasedBeforeTheTextIsActedOnAndMayDieMidway) {
     LocalInstance running(dir());
     ASSERT_TRUE(running.becomeRunningCopy());
-    const std::string marker = scratch_ / "handled";
     std::vector<std::string> texts;
-    bool senderWaited = false;
-
-    auto second = startForwarder("-dua", "/tmp/x.dua", marker);
+    std::unique_ptr<QProcess> second;
+    int secondsExit = -1;
+    qint64 secondTook = -1;
+    QElapsedTimer clock;
     running.setForwardedHandler([&](const std::string& text) {
         texts.push_back(text);
-        // A sender released before the handler returns would end within this wait.
-        senderWaited = !second->waitForFinished(300);
-        writeFile(marker, "done");
+        if (texts.size() > 1) {
+            return;
+        }
+        // As under a dialog: events run while the handler waits. The second copy ends
+        // meanwhile, and other senders die with their text sent, or half of it.
+        secondsExit = exitCodeOf(*second);
+        secondTook = clock.elapsed();
+        auto whole = connectTo(running.endpoint());
+        whole->write(frame("-add\r/tmp/whole"));
+        auto half = connectTo(running.endpoint());
+        half->write(frame("-add\r/tmp/half").left(9));
+        sent(*whole);
+        sent(*half);
+        whole->abort();
+        half->abort();
+        waitUntil([] { return false; }, 200);
     });
+    clock.start();
+    second = startForwarder("-addf", "/tmp/dir");
 
-    EXPECT_EQ(exitCodeOf(*second), 0) << second->readAllStandardError().toStdString();
-    EXPECT_EQ(texts, std::vector<std::string>{"-dua\r/tmp/x.dua"});
-    EXPECT_TRUE(senderWaited);
+    ASSERT_TRUE(waitUntil([&] { return secondTook >= 0; }));
+    EXPECT_EQ(secondsExit, 0) << second->readAllStandardError().toStdString();
+    EXPECT_LT(secondTook, kQuickMs);
+    // The running copy goes on serving; what a dead sender delivered whole may still come.
+    auto third = startForwarder("-dua", "/tmp/after.dua");
+    EXPECT_EQ(exitCodeOf(*third), 0) << third->readAllStandardError().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return texts.back() == "-dua\r/tmp/after.dua"; }));
+    EXPECT_EQ(texts.front(), "-addf\r/tmp/dir");
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "-add\r/tmp/half"), 0);
 }
 
 TEST_F(LocalInstanceTest, ARunningCopyAnswersEverySecondCopyOneAtATime) {
@@ -192,6 +213,7 @@ TEST_F(LocalInstanceTest, ARunningCopyAnswersEverySecondCopyOneAtATime) {
     ASSERT_TRUE(waitUntil([&] { return second->bytesAvailable() > 0; }));
     EXPECT_EQ(first->readAll(), QByteArray(1, '\0'));
     EXPECT_EQ(second->readAll(), QByteArray(1, '\0'));
+    ASSERT_TRUE(waitUntil([&] { return texts.size() == 2; }));
     EXPECT_EQ(texts, (std::vector<std::string>{"-add\r/tmp/a", "-add\r/tmp/b"}));
     EXPECT_EQ(deepest, 1);
     EXPECT_TRUE(droppedByServer(*first));
@@ -202,19 +224,31 @@ TEST_F(LocalInstanceTest, TextsThatArriveBeforeAHandlerWaitForIt) {
     ASSERT_TRUE(running.becomeRunningCopy());
     auto sender = connectTo(running.endpoint());
     sender->write(frame("-addf\r/srv/music"));
-    ASSERT_TRUE(sent(*sender));
-    EXPECT_FALSE(waitUntil([&] { return sender->bytesAvailable() > 0; }, 200));
+    // Taken in and answered at once, even with nobody yet to act on it.
+    ASSERT_TRUE(waitUntil([&] { return sender->bytesAvailable() > 0; }));
+    EXPECT_EQ(sender->readAll(), QByteArray(1, '\0'));
 
+    // Nor while the program says it is not ready (a dialog of its own is open).
+    bool ready = false;
+    int asked = 0;
+    running.setReadyCheck([&] {
+        ++asked;
+        return ready;
+    });
     std::vector<std::string> texts;
     running.setForwardedHandler([&](const std::string& text) { texts.push_back(text); });
     EXPECT_TRUE(texts.empty());  // not from inside the setter
-    ASSERT_TRUE(waitUntil([&] { return sender->bytesAvailable() > 0; }));
-    EXPECT_EQ(sender->readAll(), QByteArray(1, '\0'));
+    EXPECT_FALSE(waitUntil([&] { return !texts.empty(); }, 3 * LocalInstance::kReadyPollMs));
+    EXPECT_GE(asked, 2);  // asked again without any new event
+    ready = true;
+    ASSERT_TRUE(waitUntil([&] { return !texts.empty(); }));
     EXPECT_EQ(texts, std::vector<std::string>{"-addf\r/srv/music"});
 }
 
 TEST_F(LocalInstanceTest, BrokenMessagesAreDroppedAndSlowSendersBlockNobody) {
-    LocalInstance running(dir());
+    LocalInstance::Limits patient;
+    patient.stallMs = kTimeoutMs;
+    LocalInstance running(dir(), LocalInstance::kDefaultWaitMs, patient);
     ASSERT_TRUE(running.becomeRunningCopy());
     std::vector<std::string> texts;
     running.setForwardedHandler([&](const std::string& text) { texts.push_back(text); });
@@ -245,12 +279,68 @@ TEST_F(LocalInstanceTest, BrokenMessagesAreDroppedAndSlowSendersBlockNobody) {
 
     auto second = startForwarder("-add", "/tmp/quick.txt");
     EXPECT_EQ(exitCodeOf(*second), 0) << second->readAllStandardError().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return !texts.empty(); }));  // acted on after the answer
     EXPECT_EQ(texts, std::vector<std::string>{"-add\r/tmp/quick.txt"});
 
     slow->write(slowFrame.mid(7));
     ASSERT_TRUE(waitUntil([&] { return slow->bytesAvailable() > 0; }));
     EXPECT_EQ(slow->readAll(), QByteArray(1, '\0'));
     EXPECT_EQ(texts, (std::vector<std::string>{"-add\r/tmp/quick.txt", "-dua\r/tmp/slow.dua"}));
+}
+
+// Reads the one-byte answer of the running copy: 0 taken, 1 refused, -1 none.
+int answerOf(QLocalSocket& socket) {
+    waitUntil([&] {
+        return socket.bytesAvailable() > 0 || socket.state() != QLocalSocket::ConnectedState;
+    });
+    return socket.bytesAvailable() == 1 ? socket.readAll()[0] : -1;
+}
+
+TEST_F(LocalInstanceTest, AFloodOrAStallHoldsOnlyBoundedResources) {
+    LocalInstance::Limits limits;
+    limits.connections = 4;
+    limits.stallMs = 1000;
+    limits.queuedTexts = 3;
+    limits.queuedBytes = 1000;
+    LocalInstance running(dir(), LocalInstance::kDefaultWaitMs, limits);
+    ASSERT_TRUE(running.becomeRunningCopy());
+
+    // Four senders stop half-way; a fifth finds no room and is closed unanswered.
+    std::vector<std::unique_ptr<QLocalSocket>> stalled;
+    for (int i = 0; i < 4; ++i) {
+        stalled.push_back(connectTo(running.endpoint()));
+        stalled.back()->write(frame("-add\r/tmp/stalled").left(6));
+        ASSERT_TRUE(sent(*stalled.back()));
+    }
+    QElapsedTimer since;
+    since.start();
+    auto fifth = connectTo(running.endpoint());
+    fifth->write(frame("-add\r/tmp/fifth"));
+    EXPECT_EQ(answerOf(*fifth), -1);
+    EXPECT_EQ(stalled.front()->state(), QLocalSocket::ConnectedState);
+    // After the stall limit they are gone, and room is free again.
+    for (auto& socket : stalled) {
+        EXPECT_TRUE(droppedByServer(*socket));
+    }
+    EXPECT_GE(since.elapsed(), 900);
+
+    // With nobody acting on texts, the queue takes three, and fewer bytes than the limit.
+    auto send = [&](const std::string& text) {
+        auto socket = connectTo(running.endpoint());
+        socket->write(frame(text));
+        return answerOf(*socket);
+    };
+    EXPECT_EQ(send("-add\r/tmp/1"), 0);
+    EXPECT_EQ(send("-add\r/" + std::string(990, 'b')), 1);  // over the byte limit
+    EXPECT_EQ(send("-add\r/tmp/2"), 0);
+    EXPECT_EQ(send("-add\r/tmp/3"), 0);
+    EXPECT_EQ(send("-add\r/tmp/4"), 1);  // over the count
+
+    std::vector<std::string> texts;
+    running.setForwardedHandler([&](const std::string& text) { texts.push_back(text); });
+    ASSERT_TRUE(waitUntil([&] { return texts.size() == 3; }));
+    EXPECT_EQ(texts, (std::vector<std::string>{"-add\r/tmp/1", "-add\r/tmp/2", "-add\r/tmp/3"}));
+    EXPECT_EQ(send("-add\r/" + std::string(990, 'b')), 0);  // handled texts free their room
 }
 
 TEST_F(LocalInstanceTest, TheLongestTextGoesThroughAndLongerOnesAreNotSent) {
@@ -262,6 +352,10 @@ TEST_F(LocalInstanceTest, TheLongestTextGoesThroughAndLongerOnesAreNotSent) {
     const std::string longest(LocalInstance::kMaxMessage - 1, 'y');
     EXPECT_TRUE(second.forward(longest));
     EXPECT_EQ(lineFrom(*holder), longest);  // the refused one never arrived
+    // A name that is not UTF-8 arrives byte for byte.
+    const std::string odd = "-add\r/tmp/caf\xe9 \xff\xfe.txt";
+    EXPECT_TRUE(second.forward(odd));
+    EXPECT_EQ(lineFrom(*holder), odd);
     holder->kill();
     holder->waitForFinished(kTimeoutMs);
 }
@@ -362,6 +456,7 @@ TEST_F(LocalInstanceTest, AKilledRunningCopyIsTakenOverByTheNextStart) {
     next.setForwardedHandler([&](const std::string& text) { texts.push_back(text); });
     auto third = startForwarder("-addf", "/tmp/c");
     EXPECT_EQ(exitCodeOf(*third), 0) << third->readAllStandardError().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return !texts.empty(); }));  // acted on after the answer
     EXPECT_EQ(texts, std::vector<std::string>{"-addf\r/tmp/c"});
 }
 
@@ -394,6 +489,7 @@ TEST_F(LocalInstanceTest, ReleaseRemovesTheEndpointAndHandsTheMarkerOn) {
     second.setForwardedHandler([&](const std::string& text) { texts.push_back(text); });
     auto third = startForwarder("-dua", "/tmp/y.dua");
     EXPECT_EQ(exitCodeOf(*third), 0) << third->readAllStandardError().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return !texts.empty(); }));  // acted on after the answer
     EXPECT_EQ(texts, std::vector<std::string>{"-dua\r/tmp/y.dua"});
 }
 
@@ -442,25 +538,51 @@ private:
     std::optional<std::string> old_;
 };
 
-TEST_F(LocalInstanceTest, WithoutADirectoryTheUsersRuntimeDirectoryIsUsed) {
+TEST_F(LocalInstanceTest, AnUnsafeRuntimeDirectoryGivesWayToAPrivateOneOfOurOwn) {
     {
         ScopedEnv runtime("XDG_RUNTIME_DIR", dir().c_str());
         EXPECT_EQ(LocalInstance().directory(), dir());
     }
-    // Without one: a directory of this user's own, never the shared temporary one itself.
     testing::ScratchDir tmp;
-    ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
     ScopedEnv temp("TMPDIR", tmp.str().c_str());
-    LocalInstance instance;
-    const fs::path fallback = instance.directory();
-    EXPECT_EQ(fallback.parent_path(), tmp.path());
-    struct stat st {};
-    ASSERT_EQ(::stat(fallback.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(st.st_uid, ::geteuid());
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    EXPECT_TRUE(instance.becomeRunningCopy());
-    EXPECT_FALSE(instance.endpoint().empty());
+    const fs::path own = tmp.path() / ("tarnu-" + std::to_string(::geteuid()));
+    const fs::path open = tmp.path() / "open";
+    fs::create_directory(open);
+    ASSERT_EQ(::chmod(open.c_str(), 0755), 0);
+    const fs::path link = tmp.path() / "link";
+    fs::create_directory_symlink(dir(), link);  // a private directory, but through a link
+    const fs::path missing = tmp.path() / "missing";
+
+    for (const char* runtime : {static_cast<const char*>(nullptr), "", "relative", open.c_str(),
+                                link.c_str(), missing.c_str()}) {
+        ScopedEnv env("XDG_RUNTIME_DIR", runtime);
+        const std::string what = runtime ? runtime : "(unset)";
+        fs::remove(own);
+        LocalInstance first;
+        EXPECT_EQ(first.directory(), own.string()) << what;
+        struct stat st {};
+        ASSERT_EQ(::lstat(own.c_str(), &st), 0) << what;
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_uid, ::geteuid());
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        // Copies started alike meet there: the second one is not another running copy.
+        ASSERT_TRUE(first.becomeRunningCopy()) << what;
+        EXPECT_FALSE(first.endpoint().empty());
+        LocalInstance second;
+        EXPECT_FALSE(second.becomeRunningCopy()) << what;
+        first.release();
+        fs::remove_all(own);
+    }
+
+    // Somebody planted the fallback: a link, or a directory others may enter. Not used.
+    ScopedEnv env("XDG_RUNTIME_DIR", open.c_str());
+    fs::create_directory_symlink(dir(), own);
+    EXPECT_EQ(LocalInstance().directory(), "");
+    fs::remove(own);
+    fs::create_directory(own);
+    ASSERT_EQ(::chmod(own.c_str(), 0733), 0);
+    EXPECT_EQ(LocalInstance().directory(), "");
+    EXPECT_TRUE(fs::is_empty(dir()));
 }
 
 }  // namespace

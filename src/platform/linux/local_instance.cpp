@@ -1,5 +1,6 @@
 #include "platform/linux/local_instance.h"
 
+#include <errno.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,11 +13,12 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QObject>
-#include <QPointer>
 #include <QSettings>
-#include <QStandardPaths>
+#include <QTimer>
 
+#include <cstdlib>
 #include <deque>
+#include <unordered_set>
 #include <utility>
 
 #include "common/bytes.h"
@@ -29,14 +31,15 @@ constexpr char kLockFileName[] = "TarnuMutex.lock";
 constexpr char kEndpointFileName[] = "ZuH.ini";
 constexpr char kEndpointKey[] = "Tarnu/Ext";
 constexpr int kHeaderSize = 4;
-constexpr int kConnectTimeoutMs = 3000;
-constexpr char kHandled = 0;
+constexpr char kTaken = 0;
+constexpr char kRefused = 1;
 
-// Other users must neither read nor plant anything here.
+// Other users must neither read nor plant anything here, nor point us elsewhere by a link.
 bool isPrivateDirectory(const std::string& path) {
     struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+    return !path.empty() && path.front() == '/' && ::lstat(path.c_str(), &st) == 0 &&
+           S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0 &&
+           (st.st_mode & 0700) == 0700;
 }
 
 // The running copy's socket path, empty when the file is missing, unreadable or says -1.
@@ -59,13 +62,27 @@ bool writeEndpoint(const QString& file, const QString& endpoint) {
 
 }  // namespace
 
-struct LocalInstance::Impl {
-    struct Received {
-        QPointer<QLocalSocket> sender;
-        std::string text;
-    };
+std::string privateRuntimeDirectory() {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime && isPrivateDirectory(runtime)) {
+        return runtime;
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
+    while (dir.size() > 1 && dir.back() == '/') {
+        dir.pop_back();
+    }
+    dir += "/tarnu-" + std::to_string(::geteuid());
+    // Created here or found: either way only what lstat then shows counts.
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+        return {};
+    }
+    return isPrivateDirectory(dir) ? dir : std::string();
+}
 
-    Impl(std::string dir, int timeoutMs) : directory(std::move(dir)), handledTimeoutMs(timeoutMs) {}
+struct LocalInstance::Impl {
+    Impl(std::string dir, int waitMs, Limits limits)
+        : directory(std::move(dir)), waitMs(waitMs), limits(limits) {}
 
     QString path(const char* name) const {
         return QDir(QString::fromStdString(directory)).filePath(QString::fromLatin1(name));
@@ -73,16 +90,35 @@ struct LocalInstance::Impl {
 
     void acceptAll() {
         while (QLocalSocket* socket = server->nextPendingConnection()) {
+            if (static_cast<int>(open.size()) >= limits.connections) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
+            // Counted until it is closed, not until it is deleted: deletion waits for the
+            // event loop.
+            open.insert(socket);
+            QObject::connect(socket, &QObject::destroyed, &context,
+                             [this, socket] { open.erase(socket); });
+            QObject::connect(socket, &QLocalSocket::disconnected, &context,
+                             [this, socket] { open.erase(socket); });
             // Whatever follows a complete message stays in the kernel, not in our memory.
             socket->setReadBufferSize(kHeaderSize + kMaxMessage);
             QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             QObject::connect(socket, &QLocalSocket::readyRead, &context,
                              [this, socket] { readFrom(socket); });
+            // Every connection is gone by then: a sender that stalls half-way, or a peer
+            // that never takes its answer, is dropped.
+            auto* stall = new QTimer(socket);
+            stall->setSingleShot(true);
+            QObject::connect(stall, &QTimer::timeout, &context, [this, socket] { drop(socket); });
+            stall->start(limits.stallMs);
             readFrom(socket);
         }
     }
 
-    // Takes one message once all of it is there; a sender that breaks the form is dropped.
+    // Takes one message once all of it is there and answers at once; the text is acted on
+    // later, from the event loop. A sender that breaks the form is dropped.
     void readFrom(QLocalSocket* socket) {
         if (socket->bytesAvailable() < kHeaderSize) {
             return;
@@ -104,54 +140,86 @@ struct LocalInstance::Impl {
             return;
         }
         QObject::disconnect(socket, &QLocalSocket::readyRead, &context, nullptr);
-        received.push_back({socket, std::string(payload.constData(), payload.size() - 1)});
-        deliver();
+        const bool take = static_cast<int>(received.size()) < limits.queuedTexts &&
+                          receivedBytes + payload.size() <= limits.queuedBytes;
+        if (take) {
+            received.emplace_back(payload.constData(), payload.size() - 1);
+            receivedBytes += payload.size();
+            scheduleDelivery();
+        }
+        socket->write(take ? &kTaken : &kRefused, 1);
+        socket->disconnectFromServer();  // once the answer is out; then deleted
     }
 
     void drop(QLocalSocket* socket) {
+        open.erase(socket);
         QObject::disconnect(socket, nullptr, &context, nullptr);
         socket->abort();
         socket->deleteLater();
     }
 
+    void scheduleDelivery() {
+        if (deliveryPending || received.empty() || !handler) {
+            return;
+        }
+        deliveryPending = true;
+        QMetaObject::invokeMethod(
+            &context,
+            [this] {
+                deliveryPending = false;
+                deliver();
+            },
+            Qt::QueuedConnection);
+    }
+
     // One text at a time: a handler that lets events run (a dialog, a long load) does not
     // see the next text until it has returned.
     void deliver() {
-        if (handling || !handler) {
+        if (handling || received.empty() || !handler) {
+            return;
+        }
+        if (ready && !ready()) {
+            if (!retryPending) {
+                retryPending = true;
+                QTimer::singleShot(kReadyPollMs, &context, [this] {
+                    retryPending = false;
+                    deliver();
+                });
+            }
             return;
         }
         handling = true;
-        while (!received.empty() && handler) {
-            Received next = std::move(received.front());
-            received.pop_front();
-            ForwardedHandler call = handler;  // the handler may replace itself
-            call(next.text);
-            if (next.sender) {
-                next.sender->write(&kHandled, 1);
-                next.sender->disconnectFromServer();
-            }
-        }
+        const std::string text = std::move(received.front());
+        received.pop_front();
+        receivedBytes -= static_cast<std::int64_t>(text.size()) + 1;
+        ForwardedHandler call = handler;  // the handler may replace itself
+        call(text);
         handling = false;
+        scheduleDelivery();
     }
 
     std::string directory;
-    int handledTimeoutMs;
+    int waitMs;
+    Limits limits;
     std::unique_ptr<QLockFile> lock;
     std::unique_ptr<QLocalServer> server;
     ForwardedHandler handler;
-    std::deque<Received> received;
+    std::function<bool()> ready;
+    std::deque<std::string> received;
+    std::int64_t receivedBytes = 0;
+    std::unordered_set<const QObject*> open;
     bool handling = false;
-    // Last, so that it goes first and no connection outlives the state it uses.
+    bool deliveryPending = false;
+    bool retryPending = false;
+    // Last, so that it goes first and no connection or queued call outlives the state it uses.
     QObject context;
 };
 
-LocalInstance::LocalInstance(std::string runtimeDir, int handledTimeoutMs) {
+LocalInstance::LocalInstance(std::string runtimeDir, int waitMs, Limits limits) {
     if (runtimeDir.empty()) {
-        // XDG_RUNTIME_DIR, else a 0700 directory of this user that Qt creates under /tmp.
-        runtimeDir =
-            QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).toStdString();
+        runtimeDir = privateRuntimeDirectory();
     }
-    impl_ = std::make_unique<Impl>(std::move(runtimeDir), handledTimeoutMs);
+    impl_ = std::make_unique<Impl>(std::move(runtimeDir), waitMs, limits);
 }
 
 LocalInstance::~LocalInstance() {
@@ -219,9 +287,10 @@ bool LocalInstance::forward(const std::string& text) {
     if (endpoint.isEmpty()) {
         return false;
     }
+    QDeadlineTimer deadline(d.waitMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(d.waitMs));
     QLocalSocket socket;
     socket.connectToServer(endpoint);
-    if (!socket.waitForConnected(kConnectTimeoutMs)) {
+    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) {
         return false;
     }
     QByteArray frame(kHeaderSize, '\0');
@@ -231,8 +300,6 @@ bool LocalInstance::forward(const std::string& text) {
     frame.append('\0');
     socket.write(frame);
 
-    QDeadlineTimer deadline(d.handledTimeoutMs < 0 ? QDeadlineTimer::Forever
-                                                   : QDeadlineTimer(d.handledTimeoutMs));
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
             return false;
@@ -243,18 +310,18 @@ bool LocalInstance::forward(const std::string& text) {
             return false;  // closed unanswered, or no answer in time
         }
     }
-    char answer = 1;
-    return socket.read(&answer, 1) == 1 && answer == kHandled;
+    char answer = kRefused;
+    return socket.read(&answer, 1) == 1 && answer == kTaken;
 }
 
 void LocalInstance::setForwardedHandler(ForwardedHandler handler) {
     Impl& d = *impl_;
     d.handler = std::move(handler);
-    if (d.handler && !d.received.empty()) {
-        // From the event loop, not from inside this call.
-        QMetaObject::invokeMethod(
-            &d.context, [&d] { d.deliver(); }, Qt::QueuedConnection);
-    }
+    d.scheduleDelivery();  // from the event loop, not from inside this call
+}
+
+void LocalInstance::setReadyCheck(std::function<bool()> ready) {
+    impl_->ready = std::move(ready);
 }
 
 void LocalInstance::release() {
@@ -266,13 +333,11 @@ void LocalInstance::release() {
         }
         d.server->close();
         d.received.clear();
+        d.receivedBytes = 0;
+        // No reading of a connection is on the stack here: texts are handled from the event
+        // loop, so the server and its sockets can go at once.
         QObject::disconnect(d.server.get(), nullptr, &d.context, nullptr);
-        if (d.handling) {
-            // Released from inside the handler: its sender's socket is still in use.
-            d.server.release()->deleteLater();
-        } else {
-            d.server.reset();
-        }
+        d.server.reset();
     }
     if (d.lock) {
         d.lock->unlock();
