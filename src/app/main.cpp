@@ -58,20 +58,26 @@ int main(int argc, char** argv) {
     }
 
     // Every way a session ends (Exit, the close button, a signal, the desktop logging out)
-    // goes through the window's Exit and then the steps after the event loop below.
+    // goes through the window's Exit and then the steps after the event loop below. Only a
+    // logout that lets the program ask may ask about unsaved changes.
     tarnu::TfrmMain* window = nullptr;
     bool leaving = false;
-    const auto endSession = [&window, &leaving] {
+    const auto endSession = [&window, &leaving](bool mayAsk) {
         leaving = true;
         if (window) {
-            window->exitProgram();
+            window->exitProgram(mayAsk);
         } else {
             QCoreApplication::quit();
         }
     };
-    tarnu::SignalWatcher signalWatcher([&endSession](int) { endSession(); });
+    tarnu::SignalWatcher signalWatcher([&endSession](int) { endSession(false); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-                     [&endSession](QSessionManager&) { endSession(); });
+                     [&endSession, &window](QSessionManager& manager) {
+                         endSession(manager.allowsInteraction());
+                         if (window && !window->isExiting()) {
+                             manager.cancel();  // the user chose Cancel
+                         }
+                     });
 
     const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
@@ -110,7 +116,7 @@ int main(int argc, char** argv) {
     // its event loop, and is taken only after the start-up's own steps.
     instance.setReadyCheck([&core] {
         return !QApplication::activeModalWidget() && !QApplication::activePopupWidget() &&
-               !core.busy().busy();
+               !core.isBusy();
     });
     instance.setForwardedHandler([&core](const std::string& text) { core.handleForwarded(text); });
     // A signal during the start-up has already asked the window to exit.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -801,7 +802,13 @@ void TfrmMain::exitProgram(bool interactive) {
     }
     if (core_.isBusy() || commandRunning_) {
         // A scan or a dialog holds the tree: stop the scan, and exit once it has returned.
+        // A session that ends does not wait for an answer.
         core_.requestStop();
+        if (!interactive) {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                dialog->reject();
+            }
+        }
         QTimer::singleShot(kRetryMs, this, [this, interactive] { exitProgram(interactive); });
         return;
     }
@@ -823,6 +830,10 @@ void TfrmMain::endProgram() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (exiting_) {
+        event->accept();  // quitting closes every window first
+        return;
+    }
     event->ignore();
     if (!exiting_ && core_.settings().closeAsMin) {
         hideProgram();

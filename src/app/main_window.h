@@ -95,6 +95,7 @@ public:
     // (the session is ending) nothing is asked and unsaved changes are dropped.
     void exitProgram(bool interactive = true);
 
+    bool isExiting() const { return exiting_; }
     QTreeView* treeList() const { return tree_; }
     const MainActions& actions() const { return actions_; }
     QMenu* contextMenu() const { return contextMenu_; }

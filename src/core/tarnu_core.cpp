@@ -119,8 +119,8 @@ void TarnuCore::handleForwarded(std::string_view text) {
         return;
     }
     try {
-        if (command == "-dua" && mayReplaceZuBook()) {
-            document_.load(argument);
+        if (command == "-dua") {
+            openZuBook(argument);
         } else if (command == "-add") {
             adder_.addLinkToFile(argument, true);
         } else if (command == "-addf" && adder_.addFolder(argument)) {
