@@ -7,26 +7,38 @@
 namespace tarnu {
 namespace {
 
-// "*.txt;*.log" becomes "*.txt *.log", the separator Qt expects between patterns.
-QString patternList(const QString& mask) {
-    QStringList patterns;
-    for (const QString& pattern : mask.split(u';', Qt::SkipEmptyParts)) {
+// "*.*" means every file in these filters, but Qt, like any glob, matches it only against
+// names that hold a dot: "*" is the pattern for every file.
+QString qtPattern(const QString& pattern) {
+    return pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
+}
+
+// The patterns of a mask or of a description's parentheses, in the blank-separated form Qt
+// expects: "*.txt;*.log" and "*.txt *.log" both become "*.txt *.log".
+QString patternList(const QString& patterns, QChar separator) {
+    QStringList out;
+    for (const QString& pattern : patterns.split(separator, Qt::SkipEmptyParts)) {
         const QString trimmed = pattern.trimmed();
         if (!trimmed.isEmpty()) {
-            patterns << trimmed;
+            out << qtPattern(trimmed);
         }
     }
-    return patterns.join(u' ');
+    return out.join(u' ');
 }
 
 QString qtFilterItem(const QString& description, const QString& mask) {
-    const QString patterns = patternList(mask);
+    const QString patterns = patternList(mask, u';');
     if (patterns.isEmpty()) {
         return {};
     }
     const QString label = description.trimmed();
-    if (label.endsWith(u'(' + patterns + u')')) {
-        return label;
+    // A description that already shows its patterns shows them as Qt will match them.
+    const qsizetype open = label.lastIndexOf(u'(');
+    if (open >= 0 && label.endsWith(u')')) {
+        const QString shown = label.sliced(open + 1, label.size() - open - 2);
+        if (patternList(shown, u' ') == patterns) {
+            return label.left(open + 1) + patterns + u')';
+        }
     }
     return label.isEmpty() ? patterns : label + QStringLiteral(" (") + patterns + u')';
 }

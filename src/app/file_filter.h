@@ -7,10 +7,11 @@
 
 namespace tarnu {
 
-// "Text (*.x)|*.x|All files (*.*)|*.*" becomes "Text (*.x);;All files (*.*)". Qt takes the
+// "Text (*.x)|*.x|All files (*.*)|*.*" becomes "Text (*.x);;All files (*)". Qt takes the
 // patterns of a filter from its last parentheses, so a description that does not already end
-// in its own mask gets the mask appended; masks separated by ";" become one list. A
-// description without a mask is dropped.
+// in its own mask gets the mask appended; masks separated by ";" become one list. "*.*"
+// becomes "*", which also matches names without a dot. A description without a mask is
+// dropped.
 QString qtFileFilter(std::string_view filter);
 
 // "*.dua", ".dua" or "dua" becomes "dua"; a mask with wildcards in its extension ("*.*", "*")

@@ -13,6 +13,7 @@
 
 #include "app/qt_text.h"
 #include "common/path.h"
+#include "document/zubook.h"
 #include "operations/adding.h"
 #include "platform/ui.h"
 
@@ -260,7 +261,7 @@ void TfrmOptions::browseFolder(QLineEdit& field) {
 
 void TfrmOptions::browseZuBook() {
     FileDialogOptions options;
-    options.filter = "Dubo files (*.dua)|*.dua|All files (*.*)|*.*";
+    options.filter = std::string(kZuBookFilter);
     options.defaultExt = "*.dua";
     options.mustExist = true;
     options.startDir = path::usablePath(utf8(saveDir_->text()), programDir_);

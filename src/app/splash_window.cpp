@@ -1,5 +1,6 @@
 #include "app/splash_window.h"
 
+#include <QEventLoop>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QScreen>
@@ -80,10 +81,25 @@ int SplashWindow::exec() {
     if (const QScreen* screen = this->screen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+    // QDialog::exec would hang for good when the timer fires while show() still runs (a slow
+    // start): the dialog would close before its event loop exists. This loop quits on
+    // closing, and is not entered at all when the splash has closed already.
+    setResult(0);
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    bool closed = false;
+    connect(this, &QDialog::finished, &loop, [&loop, &closed] {
+        closed = true;
+        loop.quit();
+    });
     QTimer::singleShot(milliseconds_, this, &QDialog::accept);
-    const int result = QDialog::exec();
+    show();
+    if (!closed) {
+        loop.exec(QEventLoop::DialogExec);
+    }
+    hide();
     picture_ = QPixmap();
-    return result;
+    return result();
 }
 
 void SplashWindow::paintEvent(QPaintEvent*) {

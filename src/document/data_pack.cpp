@@ -61,21 +61,35 @@ std::string DataPack::imagePackPath() const {
     return path::join(dataDir(), "ZuIm.qii");
 }
 
+DataPackMissing DataPack::missing() const {
+    return DataPackMissing("The data file " + dataPackPath() +
+                           " is missing or damaged. Tarnu cannot run without it; please "
+                           "install the program again.");
+}
+
 DataPack::Session DataPack::open() {
     const std::string file = dataPackPath();
     if (regularFileSize(file) < kMinimumSize) {
         archive_.close();
-        throw DataPackMissing("The data file " + file +
-                              " is missing or damaged. Tarnu cannot run without it; please "
-                              "install the program again.");
+        throw missing();
     }
-    archive_.open(file);
+    // A damaged pack leaves the program as helpless as a missing one.
+    try {
+        archive_.open(file);
+    } catch (const Error&) {
+        archive_.close();
+        throw missing();
+    }
     return Session(archive_);
 }
 
 std::optional<std::string> DataPack::readEntry(std::string_view name) {
     Session session = open();
-    return extract(session.archive(), name);
+    try {
+        return extract(session.archive(), name);
+    } catch (const Error&) {
+        throw missing();
+    }
 }
 
 void DataPack::writeEntry(std::string_view name, std::string_view bytes) {
@@ -115,8 +129,9 @@ std::string DataPack::message(std::string_view table, int n) {
     if (!lines) {
         return {};
     }
+    // A table cut short must not take the program down: the caller keeps its own text.
     if (n < 0 || static_cast<std::size_t>(n) >= lines->size()) {
-        throw Error("List index out of bounds (" + std::to_string(n) + ")");
+        return {};
     }
     return (*lines)[static_cast<std::size_t>(n)];
 }
@@ -151,10 +166,13 @@ std::optional<Picture> DataPack::loadPicture(std::string_view entry) {
         return std::nullopt;
     }
     std::optional<std::string> bytes;
-    {
-        archive_.open(file);
+    // Pictures are decoration: a damaged image pack only costs them.
+    try {
         Session session(archive_);
+        archive_.open(file);
         bytes = extract(archive_, entry);
+    } catch (const Error&) {
+        return std::nullopt;
     }
     if (!bytes) {
         return std::nullopt;

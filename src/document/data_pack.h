@@ -18,7 +18,8 @@
 
 namespace tarnu {
 
-// The data pack is missing or too short to be one: the program cannot go on without it.
+// The data pack is missing, too short to be one, or damaged: the program cannot go on
+// without it.
 class DataPackMissing : public Error {
 public:
     using Error::Error;
@@ -81,31 +82,33 @@ public:
         TZLBArchive& archive_;
     };
 
-    // Opens the data pack. Raises DataPackMissing when the file is missing or shorter than
-    // kMinimumSize, and the archive's error when it fails to open.
+    // Opens the data pack. Raises DataPackMissing when the file is missing, shorter than
+    // kMinimumSize or fails to open as an archive.
     [[nodiscard]] Session open();
 
-    // The uncompressed bytes of an entry; nothing when the entry is absent.
+    // The uncompressed bytes of an entry; nothing when the entry is absent. An entry that
+    // cannot be extracted raises DataPackMissing.
     std::optional<std::string> readEntry(std::string_view name);
     // Gives the entry these bytes, adding it when absent.
     void writeEntry(std::string_view name, std::string_view bytes);
     // Writes the entry into a file of its name in the directory; false when it is absent.
     bool extractEntry(std::string_view name, const std::string& directory);
 
-    // Line n of the table, counted from 0; empty when the table is absent. A number past
-    // the last line raises "List index out of bounds (n)".
+    // Line n of the table, counted from 0; empty when the table is absent or shorter, so
+    // that the caller keeps its built-in text.
     std::string message(std::string_view table, int n) override;
     // Sets the texts of a window's components from a caption list; nothing when absent.
     void applyCaptionList(CaptionTarget& window, std::string_view list);
     // Sets the captions of the auxiliary windows from "FormsCaptions.fc"; nothing when it is
     // absent. A window whose line is missing or empty keeps its own caption.
     void applyWindowCaptions(WindowCaptionTarget& windows);
-    // A picture of the image pack; nothing when the image pack or the entry is absent, or
-    // when the entry is not a picture that can be decoded.
+    // A picture of the image pack; nothing when the image pack or the entry is absent, when
+    // the image pack is damaged, or when the entry is not a picture that can be decoded.
     std::optional<Picture> loadPicture(std::string_view entry);
 
 private:
     std::optional<std::vector<std::string>> readLines(std::string_view name);
+    DataPackMissing missing() const;
 
     std::string programDir_;
     TZLBArchive& archive_;

@@ -1,5 +1,6 @@
 #include "document/hot_folders.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "common/text_lines.h"
@@ -16,6 +17,52 @@ int slotNumber(std::string_view line) {
         return -1;
     }
     return (n >= 0 && n < HotFolderTable::kSlots) ? n : -1;
+}
+
+// A name as the entry stores it. The entry is a text of lines, so a line break inside a
+// name (a directory name may hold one) is stored as a blank; written as it is, it would
+// shift this slot and every later one.
+std::string storedName(std::string_view name) {
+    std::string out(name);
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return out;
+}
+
+bool sameStoredName(std::string_view caption, std::string_view stored) {
+    auto withoutMarkers = [](std::string s) {
+        std::erase(s, ':');
+        return s;
+    };
+    return withoutMarkers(storedName(caption)) == withoutMarkers(std::string(stored));
+}
+
+Node* childNamed(const ZuTree& tree, const Node* parent, std::string_view stored,
+                 bool zuFolderOnly) {
+    for (Node* child : tree.children(parent)) {
+        if ((!zuFolderOnly || child->kind() == kKindZuFolder) &&
+            sameStoredName(child->text(kColCaption), stored)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+// The node-path rule over stored names: null when a piece finds nothing or there is none.
+Node* resolveStoredPath(const ZuTree& tree, std::string_view path) {
+    Node* current = nullptr;
+    while (!path.empty()) {
+        const auto cut = path.find('\\');
+        const auto piece = path.substr(0, cut);
+        path = cut == std::string_view::npos ? std::string_view() : path.substr(cut + 1);
+        if (!piece.empty()) {
+            current = childNamed(tree, current, piece, false);
+            if (!current) {
+                return nullptr;
+            }
+        }
+    }
+    return current;
 }
 
 }  // namespace
@@ -53,8 +100,8 @@ std::string HotFolderTable::write() const {
     for (int n = 0; n < kSlots; ++n) {
         if (const Node* node = slots_[n]) {
             out += std::to_string(n) + "\r\n";
-            out += parentPath(node) + "\r\n";
-            out += std::string(node->text(kColCaption)) + "\r\n";
+            out += storedName(parentPath(node)) + "\r\n";
+            out += storedName(node->text(kColCaption)) + "\r\n";
         }
     }
     return out;
@@ -68,9 +115,10 @@ void HotFolderTable::read(ZuTree& tree, std::string_view entry) {
         if (n < 0) {
             continue;
         }
-        // An empty or unresolvable parent path means the top level.
-        Node* parent = resolveNodePath(tree, lines[i + 1]);
-        if (Node* node = findChildByName(tree, parent, lines[i + 2])) {
+        // An empty or unresolvable parent path means the top level. Only a ZuFolder is
+        // taken: binding a Folder link of the same name would wipe its directory.
+        Node* parent = resolveStoredPath(tree, lines[i + 1]);
+        if (Node* node = childNamed(tree, parent, lines[i + 2], true)) {
             bind(tree, node, n);
         }
     }

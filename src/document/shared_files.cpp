@@ -1,5 +1,6 @@
 #include "document/shared_files.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -53,17 +54,16 @@ std::string SharedTree::toBytes() const {
 void SharedTree::loadBytes(const std::string& bytes, IconCache& icons) {
     MemoryStream in(bytes);
     try {
-        readNodeStream(tree_, in);
+        keepOneRoot(readNodeStream(tree_, in));
     } catch (...) {
-        ensureRoot();
+        keepOneRoot(std::vector<Node*>(tree_.topLevel()));
         throw;
     }
-    ensureRoot();
     std::vector<Node*> gone;
     tree_.forEachInFlatOrder([&](Node* node) {
         if (isFolder(node)) {
             node->setImageIndex(icons.folderIcon());
-        } else if (node->parent() && !isExistingFile(node->text(kSharedFullName))) {
+        } else if (!isExistingFile(node->text(kSharedFullName))) {
             gone.push_back(node);
             return true;
         } else {
@@ -74,6 +74,24 @@ void SharedTree::loadBytes(const std::string& bytes, IconCache& icons) {
     });
     tree_.deleteNodes(gone);
     root()->setExpanded(true);
+}
+
+void SharedTree::keepOneRoot(const std::vector<Node*>& order) {
+    // The tree is sorted by caption, so any other top-level node, a file included, could
+    // come first and pass for the root. The first folder read is the root; the rest go the
+    // way of a missing file: gone from the list, kept in the ZuBook until its next save.
+    const auto first = std::find_if(order.begin(), order.end(), [](const Node* node) {
+        return node->parent() == nullptr && isFolder(node);
+    });
+    Node* keep = first == order.end() ? nullptr : *first;
+    std::vector<Node*> others;
+    for (Node* node : tree_.topLevel()) {
+        if (node != keep) {
+            others.push_back(node);
+        }
+    }
+    tree_.deleteNodes(others);
+    ensureRoot();
 }
 
 void SharedTree::save(TZLBArchive& archive, const std::string& zubookPath) const {

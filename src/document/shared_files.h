@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "archive/zlb_archive.h"
 #include "model/icon_cache.h"
@@ -47,6 +48,8 @@ public:
 
 private:
     void ensureRoot();
+    // Leaves only the first folder of the read order at the top level (or a new root).
+    void keepOneRoot(const std::vector<Node*>& order);
 
     ZuTree tree_;
 };

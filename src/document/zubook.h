@@ -23,7 +23,7 @@ namespace tarnu {
 inline constexpr std::string_view kNoZuBookCaption = "Tarnu";
 inline constexpr std::string_view kZuBookCaptionPrefix = "Tarnu - ";
 inline constexpr std::string_view kZuBookFilter = "Tarnu files (*.dua)|*.dua|All files (*.*)|*.*";
-inline constexpr std::string_view kSaveAsFilter = "Dubo files (*.dua)|*.dua|All files (*.*)|*.*";
+inline constexpr std::string_view kSaveAsFilter = kZuBookFilter;
 
 struct SummaryCounts {
     std::uint16_t zuFolders = 0;

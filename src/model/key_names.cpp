@@ -12,11 +12,12 @@ struct NamedKey {
     const char* name;
 };
 
-// Every name is unique and holds no "+", so that a hot-key text parses back to its value.
+// Every name is unique and holds no "+", so that a hot-key text parses back to its value;
+// every key the hot-key layer can grab needs one ("Ctrl+" alone parses to nothing).
 constexpr NamedKey kUsEnglish[] = {
     {0x08, "Backspace"},
     {0x09, "Tab"},
-    {0x0C, "Num 5"},
+    {0x0C, "Clear"},
     {0x0D, "Enter"},
     {0x10, "Shift"},
     {0x11, "Ctrl"},
@@ -44,12 +45,14 @@ constexpr NamedKey kUsEnglish[] = {
     {0x62, "Num 2"},
     {0x63, "Num 3"},
     {0x64, "Num 4"},
+    {0x65, "Num 5"},
     {0x66, "Num 6"},
     {0x67, "Num 7"},
     {0x68, "Num 8"},
     {0x69, "Num 9"},
     {0x6A, "Num *"},
     {0x6B, "Num Plus"},
+    {0x6C, "Num Separator"},
     {0x6D, "Num -"},
     {0x6E, "Num Del"},
     {0x6F, "Num /"},
@@ -66,6 +69,7 @@ constexpr NamedKey kUsEnglish[] = {
     {0xDC, "\\"},
     {0xDD, "]"},
     {0xDE, "'"},
+    {0xE2, "<"},
 };
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "operations/adding.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -38,8 +41,22 @@ private:
 struct DirEntry {
     std::string name;
     bool directory = false;
-    bool symlink = false;
 };
+
+// What a directory is, whatever path leads to it.
+struct DirectoryId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const DirectoryId&) const = default;
+};
+
+std::optional<DirectoryId> directoryId(const std::string& dir) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return DirectoryId{st.st_dev, st.st_ino};
+}
 
 // Every entry of a directory (hidden ones too) in the order the file system gives them;
 // nothing when it cannot be listed.
@@ -53,7 +70,6 @@ std::vector<DirEntry> listDirectory(const std::string& dir) {
         DirEntry entry;
         entry.name = full.substr(full.rfind(path::kSeparator) + 1);
         std::error_code typeError;
-        entry.symlink = it->is_symlink(typeError);
         entry.directory = it->is_directory(typeError);  // follows a link; a broken one is a file
         entries.push_back(std::move(entry));
     }
@@ -61,14 +77,31 @@ std::vector<DirEntry> listDirectory(const std::string& dir) {
 }
 
 // The recursive part of "Add folder": subdirectories first, each with its whole subtree,
-// then the files. A linked directory becomes a Folder node but is not entered, so a link
-// that points back up cannot make the scan endless.
+// then the files. Linked directories are entered too; one that is already open further up
+// (a link pointing back up) becomes a Folder node that is not entered, so the scan ends.
 class FolderScan {
 public:
     FolderScan(const AddingParts& parts, const AddOptions& options)
         : parts_(parts), options_(options), throttle_(parts.pump, parts.pumpInterval) {}
 
     void scan(const std::string& dir, Node* parent) {
+        const std::optional<DirectoryId> id = directoryId(dir);
+        if (id && std::find(open_.begin(), open_.end(), *id) != open_.end()) {
+            return;
+        }
+        if (id) {
+            open_.push_back(*id);
+        }
+        scanEntries(dir, parent);
+        if (id) {
+            open_.pop_back();
+        }
+    }
+
+    bool stopped() const { return stopped_; }
+
+private:
+    void scanEntries(const std::string& dir, Node* parent) {
         parts_.ui.setStatus(kAddStatusPanel, std::string(kAddStatusPrefix) + dir);
         if (!options_.recurse && !options_.addFiles) {
             return;
@@ -85,9 +118,7 @@ public:
                     continue;
                 }
                 Node* child = addNode(parent, ":" + entry.name, base + entry.name, kKindFolder);
-                if (!entry.symlink) {
-                    scan(base + entry.name, child);
-                }
+                scan(base + entry.name, child);
                 if (!proceed()) {
                     return;
                 }
@@ -107,9 +138,6 @@ public:
         }
     }
 
-    bool stopped() const { return stopped_; }
-
-private:
     Node* addNode(Node* parent, std::string caption, std::string fullPath, std::string_view kind) {
         Node* node = parts_.tree.addChild(parent);
         values_[kColCaption] = std::move(caption);
@@ -134,6 +162,7 @@ private:
     AddOptions options_;
     PumpThrottle throttle_;
     std::array<std::string, kColKind + 1> values_;
+    std::vector<DirectoryId> open_;  // the directories being scanned, outermost first
     bool stopped_ = false;
 };
 

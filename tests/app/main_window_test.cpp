@@ -8,9 +8,11 @@
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <functional>
 
+#include "app/widget_captions.h"
 #include "document/form_placement.h"
 #include "support/fake_hot_keys.h"
 #include "support/fakes.h"
@@ -288,6 +290,61 @@ TEST_F(MainWindowTest, NoZuBookHidesItsMenus) {
     EXPECT_EQ(window.windowTitle(), "Tarnu");
     EXPECT_FALSE(window.actions().saveZuBook->isEnabled());
     EXPECT_EQ(model()->rowCount(), 0);
+}
+
+QMenu* menuTitled(QMenuBar& bar, const QString& title) {
+    for (QAction* action : bar.actions()) {
+        if (action->menu() && withoutMnemonics(action->text()) == title) {
+            return action->menu();
+        }
+    }
+    return nullptr;
+}
+
+// The item of the menu whose text the pointer starts with; the longest when several do.
+QAction* itemAt(QMenu& menu, const QString& pointer) {
+    QAction* best = nullptr;
+    for (QAction* action : menu.actions()) {
+        const QString text = withoutMnemonics(action->text());
+        if (!action->isSeparator() && pointer.startsWith(text) &&
+            (!best || text.size() > withoutMnemonics(best->text()).size())) {
+            best = action;
+        }
+    }
+    return best;
+}
+
+// The starter ZuBook's texts name menu items as "Menu > Item (shortcut)".
+TEST_F(MainWindowTest, StarterZuBookPointsOnlyAtRealMenuItems) {
+    ZuTree starter(collation);
+    buildFromOutline(starter, testing::readFile(TARNU_SOURCE_DIR "/data/Default.outline"));
+    QStringList comments;
+    starter.forEachInFlatOrder([&](Node* node) {
+        comments << QString::fromStdString(std::string(node->text(kColComment)));
+        return true;
+    });
+    int pointers = 0;
+    for (const QString& comment : comments) {
+        for (qsizetype at = comment.indexOf(" > "); at >= 0; at = comment.indexOf(" > ", at + 3)) {
+            ++pointers;
+            qsizetype start = at;
+            while (start > 0 && comment[start - 1].isLetter()) {
+                --start;
+            }
+            const QString title = comment.sliced(start, at - start);
+            const QString pointer = comment.sliced(at + 3);
+            QMenu* menu = menuTitled(*window.menuBar(), title);
+            ASSERT_NE(menu, nullptr) << title.toStdString();
+            QAction* item = itemAt(*menu, pointer);
+            ASSERT_NE(item, nullptr) << title.toStdString() << " > " << pointer.toStdString();
+            const QString after = pointer.sliced(withoutMnemonics(item->text()).size());
+            if (after.startsWith(" (")) {
+                const QString keys = after.sliced(2, after.indexOf(u')') - 2);
+                EXPECT_EQ(item->shortcut().toString(), keys) << pointer.toStdString();
+            }
+        }
+    }
+    EXPECT_GE(pointers, 5);
 }
 
 }  // namespace

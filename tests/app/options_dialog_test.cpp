@@ -186,7 +186,7 @@ TEST_F(OptionsDialogTest, ZuBookBrowserOffersZuBooksFromTheSaveDirectory) {
 
     ASSERT_EQ(ui.dialogs.size(), 2u);
     const FileDialogOptions& options = ui.dialogs[0];
-    EXPECT_EQ(options.filter, "Dubo files (*.dua)|*.dua|All files (*.*)|*.*");
+    EXPECT_EQ(options.filter, "Tarnu files (*.dua)|*.dua|All files (*.*)|*.*");
     EXPECT_EQ(options.defaultExt, "*.dua");
     EXPECT_EQ(options.startDir, "/opt/tarnu/Books");
     EXPECT_TRUE(options.mustExist);

@@ -92,7 +92,7 @@ TEST(QtUi, SaveDialogTakesTheOptionsOfThePort) {
     options.confirmOverwrite = true;
     whenModal([&](QWidget& modal) {
         auto& dialog = dynamic_cast<QFileDialog&>(modal);
-        EXPECT_EQ(dialog.nameFilters(), QStringList({"Tarnu files (*.dua)", "All files (*.*)"}));
+        EXPECT_EQ(dialog.nameFilters(), QStringList({"Tarnu files (*.dua)", "All files (*)"}));
         EXPECT_EQ(dialog.selectedNameFilter(), "Tarnu files (*.dua)");
         EXPECT_EQ(dialog.defaultSuffix(), "dua");
         EXPECT_EQ(dialog.directory().absolutePath(), QString::fromStdString(dir.str()));

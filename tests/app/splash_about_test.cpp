@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 
 #include "app/about_dialog.h"
+#include "app/pack_on_show.h"
 #include "app/picture_box.h"
 #include "app/splash_window.h"
 #include "document/data_pack_test_util.h"
@@ -63,6 +65,25 @@ TEST_F(AboutTest, VersionLineIsLine24OfTheMessagesOrElseTheBuiltInOne) {
     }
     testing::ProgramDir::makeArchive(dir.dataPack(), {{"AskRes.ar", lines}});
     EXPECT_EQ(versionShown(), "line 24");
+}
+
+TEST_F(AboutTest, ShortTableAndDamagedImagePackCostOnlyTextsAndPictures) {
+    testing::ProgramDir::makeArchive(dir.dataPack(), {{"AskRes.ar", "zero\r\none\r\n"}});
+    const unsigned char grey[] = {128};
+    testing::ProgramDir::makeArchive(dir.imagePack(),
+                                     {{"Tarnu_Logo.jpg", testing::encodeJpeg(300, 120, 1, grey)}});
+    std::string damaged = testing::readFile(dir.imagePack());
+    damaged[damaged.size() / 2] ^= 0x01;
+    testing::writeFile(dir.imagePack(), damaged);
+
+    TfrmAbout about(&pack);
+    std::vector<std::string> errors;
+    about.packOnShow().setErrorSink([&errors](const std::string& text) { errors.push_back(text); });
+    about.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(errors, std::vector<std::string>());
+    EXPECT_EQ(about.findChild<QLabel*>("lbVersion")->text(), "Version " TARNU_VERSION);
+    EXPECT_FALSE(about.findChild<PictureBox*>("imgLogo")->hasPicture());
 }
 
 TEST_F(AboutTest, ShowsTheLogoOfTheImagePack) {

@@ -5,8 +5,12 @@
 #include <set>
 #include <vector>
 
+#include "common/stream.h"
 #include "common/text_lines.h"
 #include "document/data_pack.h"
+#include "document/zubook_file.h"
+#include "model/node_stream.h"
+#include "support/scratch_dir.h"
 
 namespace tarnu {
 namespace {
@@ -102,6 +106,22 @@ TEST_F(BuiltDataPack, EveryPictureDecodes) {
     EXPECT_EQ(logo->width, 300);
     EXPECT_EQ(logo->height, 120);
     EXPECT_FALSE(archive.isOpen());
+}
+
+TEST_F(BuiltDataPack, StarterZuBookNodesFollowTheIconRule) {
+    testing::ScratchDir dir;
+    ASSERT_TRUE(pack.extractEntry("Default.dua", dir.str()));
+    const ZuBookFile file = readZuBookFile(archive, dir / "Default.dua");
+    AsciiCollation collation;
+    ZuTree tree(collation);
+    MemoryStream table(file.userTable);
+    const std::vector<Node*> nodes = readNodeStream(tree, table);
+    ASSERT_FALSE(nodes.empty());
+    for (const Node* node : nodes) {
+        // ZuFolders show the folder icon, the first entry of the icon cache.
+        EXPECT_EQ(node->imageIndex(), 0) << node->text(kColCaption);
+        EXPECT_EQ(node->selectedImageIndex(), 0) << node->text(kColCaption);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tarnu {
 namespace {
 
@@ -68,6 +70,30 @@ TEST_F(HotFoldersTest, ReadingBindsWhatResolvesAndSkipsTheRest) {
     EXPECT_EQ(table.slot(2), nullptr);
     table.read(tree, "3\n\n:Docs");  // lone LF ends and an unterminated last line
     EXPECT_EQ(table.slot(3), docs);
+}
+
+TEST_F(HotFoldersTest, LoadingBindsOnlyZuFoldersAndSurvivesLineBreaksInNames) {
+    // An unresolved parent falls back to the top level, where a Folder link of the same
+    // name must keep its directory.
+    Node* music = add(nullptr, ":Music", kKindFolder, "/home/u/Music");
+    table.read(tree, "2\r\n:Gone\\\r\n:Music\r\n");
+    EXPECT_EQ(table.slot(2), nullptr);
+    EXPECT_EQ(music->text(kColKind), kKindFolder);
+    EXPECT_EQ(music->text(kColPath), "/home/u/Music");
+
+    // A directory name may hold line breaks; its slot and every later one come back.
+    Node* odd = add(nullptr, ":two\nlines\r", kKindZuFolder);
+    Node* inner = add(odd, ":in\r\nner", kKindZuFolder);
+    Node* later = add(nullptr, ":Later", kKindZuFolder);
+    table.bind(tree, odd, 0);
+    table.bind(tree, inner, 1);
+    table.bind(tree, later, 5);
+    const std::string entry = table.write();
+    EXPECT_EQ(std::count(entry.begin(), entry.end(), '\n'), 9) << entry;
+    table.read(tree, entry);
+    EXPECT_EQ(table.slot(0), odd);
+    EXPECT_EQ(table.slot(1), inner);
+    EXPECT_EQ(table.slot(5), later);
 }
 
 }  // namespace

@@ -75,5 +75,40 @@ TEST_F(SharedFilesTest, SaveAndLoadThroughTheZuBookArchiveDropMissingFiles) {
     EXPECT_EQ(loaded.tree().childCount(root), 1u);
 }
 
+TEST_F(SharedFilesTest, StreamWithSeveralTopLevelNodesKeepsTheFirstFolderAsRoot) {
+    // "1.txt" sorts before ":", so it would come first at the top level.
+    testing::writeFile(dir / "1.txt", "abc");
+    SharedTree written(collation);
+    ZuTree& tree = written.tree();
+    Node* docs = tree.addChild(written.root());
+    tree.setText(docs, kSharedCaption, ":docs");
+    tree.setText(docs, kSharedFullName, kSharedFolderMark);
+    Node* file = tree.addChild(nullptr);
+    tree.setText(file, kSharedCaption, "1.txt");
+    tree.setText(file, kSharedFullName, dir / "1.txt");
+    Node* second = tree.addChild(nullptr);
+    tree.setText(second, kSharedCaption, ":second");
+    tree.setText(second, kSharedFullName, kSharedFolderMark);
+
+    shared.loadBytes(written.toBytes(), icons);
+    ASSERT_EQ(shared.tree().topLevel().size(), 1u);
+    Node* root = shared.root();
+    EXPECT_TRUE(SharedTree::isFolder(root));
+    EXPECT_EQ(root->text(kSharedCaption), ":");
+    ASSERT_EQ(shared.tree().childCount(root), 1u);
+    EXPECT_EQ(shared.tree().children(root).front()->text(kSharedCaption), ":docs");
+
+    // Without any folder at the top level the list starts over from a fresh root.
+    SharedTree filesOnly(collation);
+    filesOnly.tree().clear();
+    Node* lone = filesOnly.tree().addChild(nullptr);
+    filesOnly.tree().setText(lone, kSharedCaption, "1.txt");
+    filesOnly.tree().setText(lone, kSharedFullName, dir / "1.txt");
+    shared.loadBytes(filesOnly.toBytes(), icons);
+    ASSERT_EQ(shared.tree().topLevel().size(), 1u);
+    EXPECT_TRUE(SharedTree::isFolder(shared.root()));
+    EXPECT_EQ(shared.tree().childCount(shared.root()), 0u);
+}
+
 }  // namespace
 }  // namespace tarnu

@@ -405,7 +405,7 @@ TEST_F(ZuBookTest, SaveAsAndLoadGoThroughTheFileDialogs) {
     EXPECT_EQ(doc.caption(), "Tarnu - sub/chosen.dua");
     EXPECT_EQ(doc.currentPath(), dir / "sub/chosen.dua");
     ASSERT_EQ(ui.dialogs.size(), 2u);
-    EXPECT_EQ(ui.dialogs[0].filter, "Dubo files (*.dua)|*.dua|All files (*.*)|*.*");
+    EXPECT_EQ(ui.dialogs[0].filter, "Tarnu files (*.dua)|*.dua|All files (*.*)|*.*");
     EXPECT_TRUE(ui.dialogs[0].confirmOverwrite);
     EXPECT_EQ(ui.dialogs[0].startDir, "");  // no "SaveDir" set: the dialog picks
 

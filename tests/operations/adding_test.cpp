@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "operations/book_fixture.h"
@@ -277,28 +278,38 @@ TEST_F(AddingTest, TheRootGivesItsOwnCaptionAndChildPathsWithOneSeparator) {
     EXPECT_EQ(got, expected);
 }
 
-TEST_F(AddingTest, LinkedDirectoriesAreAddedButNotEntered) {
+TEST_F(AddingTest, LinkedDirectoriesAreEnteredUntilTheyLoopAndNamesKeepTheirBytes) {
     std::string root = dir / "root";
     fs::create_directories(root + "/a");
+    fs::create_directories(root + "/other");
     writeFile(root + "/a/x.txt", "x");
-    fs::create_directory_symlink("..", root + "/a/up");   // a loop back to root
-    fs::create_directory_symlink(".", root + "/a/self");  // a loop onto itself
+    writeFile(root + "/other/y.txt", "y");
+    const std::string latin1 = "caf\xE9.txt";  // not UTF-8: stored as the file system has it
+    writeFile(root + "/a/" + latin1, "z");
+    fs::create_directory_symlink("../other", root + "/a/other");  // no loop: entered
+    fs::create_directory_symlink("..", root + "/a/up");           // a loop back to root
+    fs::create_directory_symlink(".", root + "/a/self");          // a loop onto itself
     fs::create_symlink("a/x.txt", root + "/filelink");
     fs::create_symlink("missing", root + "/broken");
     settings.ask = false;
     adder.addFolder(root);
 
     Node* top = tree.firstTopLevel();
-    EXPECT_EQ(captions(top), (std::vector<std::string>{":a", "broken", "filelink"}));
-    Node* a = tree.children(top).front();
-    EXPECT_EQ(captions(a), (std::vector<std::string>{":self", ":up", "x"}));
-    for (Node* n : tree.children(a)) {
-        EXPECT_EQ(tree.childCount(n), 0u) << n->text(kColCaption);
+    EXPECT_EQ(captions(top), (std::vector<std::string>{":a", ":other", "broken", "filelink"}));
+    std::map<std::string, Node*> inA;
+    for (Node* n : tree.children(tree.children(top).front())) {
+        inA[std::string(n->text(kColPath))] = n;
     }
-    EXPECT_EQ(tree.children(a)[1]->text(kColKind), kKindFolder);
-    EXPECT_EQ(tree.children(top)[2]->text(kColKind), kKindFile);
-    EXPECT_EQ(document.counts().folders, 4);
-    EXPECT_EQ(document.counts().files, 3);
+    ASSERT_EQ(inA.size(), 5u);
+    ASSERT_TRUE(inA.count(root + "/a/other"));
+    EXPECT_EQ(captions(inA[root + "/a/other"]), (std::vector<std::string>{"y"}));
+    EXPECT_EQ(tree.childCount(inA[root + "/a/up"]), 0u);
+    EXPECT_EQ(tree.childCount(inA[root + "/a/self"]), 0u);
+    ASSERT_TRUE(inA.count(root + "/a/" + latin1));
+    EXPECT_EQ(inA[root + "/a/" + latin1]->text(kColCaption), "caf\xE9");
+    EXPECT_EQ(tree.children(top)[3]->text(kColKind), kKindFile);
+    EXPECT_EQ(document.counts().folders, 6);
+    EXPECT_EQ(document.counts().files, 6);
 }
 
 // Runs check as an unprivileged user, so that permissions apply even when the tests run as

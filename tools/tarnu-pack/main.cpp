@@ -17,6 +17,7 @@
 #include "common/path.h"
 #include "document/zubook_file.h"
 #include "document/zubook_text.h"
+#include "model/icon_cache.h"
 
 namespace {
 
@@ -193,10 +194,26 @@ int cmdBook(const Options&, Args args) {
     return 0;
 }
 
+// Icon indices for a ZuBook made away from any desktop: the folder icon first, as in the
+// icon cache. The program gives every node its desktop's icon when it loads the ZuBook.
+class OutlineIcons final : public tarnu::Icons {
+public:
+    int folderIcon() override { return 0; }
+    int plainFileIcon() override { return 1; }
+    int fileIcon(const std::string&) override { return 1; }
+};
+
 int cmdOutline(const Options& options, Args args) {
     tarnu::AsciiCollation collation;
     tarnu::ZuTree tree(collation);
     tarnu::buildFromOutline(tree, readWholeFile(args[0]));
+    // New nodes start with a selected image of -1; the icon rule makes it the image.
+    OutlineIcons iconPort;
+    tarnu::IconCache icons(iconPort);
+    tree.forEachInFlatOrder([&icons](tarnu::Node* node) {
+        icons.applyIconRule(*node);
+        return true;
+    });
     tarnu::HotFolderTable hotFolders;
     tarnu::SharedTree shared(collation);
     TZLBArchive archive;

@@ -14,8 +14,7 @@ struct VkSym {
 
 constexpr VkSym kNamedKeys[] = {
     {0x08, XK_BackSpace},    {0x09, XK_Tab},         {0x0C, XK_KP_Begin},
-    {0x0D, XK_Return},       {0x10, XK_Shift_L},     {0x11, XK_Control_L},
-    {0x12, XK_Alt_L},        {0x13, XK_Pause},       {0x14, XK_Caps_Lock},
+    {0x0D, XK_Return},       {0x13, XK_Pause},       {0x14, XK_Caps_Lock},
     {0x1B, XK_Escape},       {0x20, XK_space},       {0x21, XK_Prior},
     {0x22, XK_Next},         {0x23, XK_End},         {0x24, XK_Home},
     {0x25, XK_Left},         {0x26, XK_Up},          {0x27, XK_Right},
