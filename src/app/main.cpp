@@ -1,12 +1,14 @@
 // Tarnu: one running copy per user; a second copy hands its two arguments over and ends.
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include "app/main_window.h"
 #include "app/qt_icons.h"
 #include "app/qt_ui.h"
 #include "app/splash_window.h"
+#include "common/app_dirs.h"
 #include "core/tarnu_core.h"
 #include "document/data_pack.h"
 #include "platform/linux/linux_file_locks.h"
@@ -42,7 +44,10 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
+    const tarnu::AppDirs dirs =
+        tarnu::appDirsFromEnvironment(QCoreApplication::applicationDirPath().toStdString());
+    app.setWindowIcon(QIcon::fromTheme(
+        "tarnu", QIcon(QString::fromStdString(dirs.programFilesDir) + "/icons/tarnu.png")));
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
     tarnu::QtIcons icons;
     tarnu::LinuxFileLocks fileLocks;
@@ -57,7 +62,7 @@ int main(int argc, char** argv) {
             window->setStatusText(panel, text);
         }
     });
-    tarnu::TarnuCore core(programDir, executable, collation,
+    tarnu::TarnuCore core(dirs.programFilesDir, dirs.userDataDir, executable, collation,
                           tarnu::CorePorts{icons, fileLocks, hotKeys, desktop, ui, shell, pump});
 
     tarnu::SplashWindow::showFor(core.dataPack(), 1500);

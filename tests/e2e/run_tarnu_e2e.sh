@@ -9,7 +9,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # A program directory of its own: the executable and its data packs.
 mkdir -p "$work/prog/Data" "$work/home" "$work/run"
-cp "$build/tarnu" "$work/prog/"
+cp "$build/tarnu" "$build/tarnu.portable" "$work/prog/"
 cp "$build/Data/ZuData.dta" "$build/Data/ZuIm.qii" "$work/prog/Data/"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config" \
     XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb
