@@ -50,6 +50,12 @@ void copyFileSafely(const std::string& from, const std::string& to, std::error_c
     }
 }
 
+DataPackMissing missingPack(const std::string& file) {
+    return DataPackMissing("The data file " + file +
+                           " is missing or damaged. Tarnu cannot run without it; please "
+                           "install the program again.");
+}
+
 std::optional<std::string> extract(TZLBArchive& archive, std::string_view name) {
     if (archive.indexOf(name) < 0) {
         return std::nullopt;
@@ -87,12 +93,18 @@ std::string DataPack::templatePath() const {
 }
 
 void DataPack::makeUserCopy() {
-    if (!hasTemplate() || regularFileSize(dataPackPath()) >= 0) {
+    if (!hasTemplate()) {
         return;
     }
     if (userDataDir_.empty()) {
         throw DataPackMissing(
             "Tarnu cannot tell where to keep your data: neither HOME nor XDG_DATA_HOME is set.");
+    }
+    if (regularFileSize(dataPackPath()) >= 0) {
+        return;
+    }
+    if (regularFileSize(templatePath()) < kMinimumSize) {
+        throw missingPack(templatePath());
     }
     std::error_code ec;
     std::filesystem::create_directories(dataDir(), ec);
@@ -126,9 +138,7 @@ DataPack::Session DataPack::open() {
     const std::string file = dataPackPath();
     if (regularFileSize(file) < kMinimumSize) {
         archive_.close();
-        throw DataPackMissing("The data file " + file +
-                              " is missing or damaged. Tarnu cannot run without it; please "
-                              "install the program again.");
+        throw missingPack(file);
     }
     archive_.open(file);
     return Session(archive_);

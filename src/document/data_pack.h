@@ -80,7 +80,8 @@ public:
     bool hasTemplate() const { return programFilesDir_ != userDataDir_; }
     std::string templatePath() const;
     // Installed mode, first start: copies the shipped data pack into the user data
-    // directory. Raises DataPackMissing naming the directory when it cannot be written.
+    // directory. Raises DataPackMissing, naming what is missing, when there is no user data
+    // directory, no shipped data pack, or the directory cannot be written.
     void makeUserCopy();
     bool dataDirWritable() const;
     // Keeps the data pack in use as "ZuData.dta.damaged" beside it and puts a copy of the

@@ -192,7 +192,7 @@ TEST_F(InstalledCoreTest, DamagedUserDataPackIsRestoredOnlyWhenTheUserAgrees) {
               testing::readFile(shipped / "Data/ZuData.dta"));
 }
 
-TEST_F(InstalledCoreTest, UserDataDirThatCannotBeMadeEndsWithItsPath) {
+TEST_F(InstalledCoreTest, WhatCannotBeMadeEndsTheStartNamingIt) {
     testing::writeFile(home / "file", "x");
     const std::string user = home / "file/tarnu";
     try {
@@ -200,6 +200,14 @@ TEST_F(InstalledCoreTest, UserDataDirThatCannotBeMadeEndsWithItsPath) {
         ADD_FAILURE() << "no error";
     } catch (const DataPackMissing& e) {
         EXPECT_NE(std::string(e.what()).find(user + "/Data"), std::string::npos) << e.what();
+    }
+    std::filesystem::remove(shipped / "Data/ZuData.dta");
+    try {
+        start(home / "tarnu")->createMainWindowSteps();
+        ADD_FAILURE() << "no error";
+    } catch (const DataPackMissing& e) {
+        EXPECT_NE(std::string(e.what()).find(shipped / "Data/ZuData.dta"), std::string::npos)
+            << "the shipped file is missing, not the user's directory: " << e.what();
     }
     try {
         start("")->createMainWindowSteps();
