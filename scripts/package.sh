@@ -20,4 +20,4 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "./$deb" \
     >/dev/null
-$sudo tests/install/smoke.sh 2>&1 | tee build-install-smoke.log
+$sudo tests/install/smoke.sh 2>&1 | tee build/install-smoke.log
