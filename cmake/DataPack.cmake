@@ -71,7 +71,7 @@ function(_tarnu_make_data_packs)
             add_dependencies(tarnu_data "${dep}")
         endif()
     endforeach()
-    install(FILES "${data_pack}" "${image_pack}" DESTINATION Data)
+    install(FILES "${data_pack}" "${image_pack}" DESTINATION "${TARNU_INSTALL_DATADIR}/Data")
 endfunction()
 
 cmake_language(DEFER DIRECTORY "${CMAKE_SOURCE_DIR}" CALL _tarnu_make_data_packs)

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tarnu needs to build and test, only those that are missing.
-# Usage: scripts/setup.sh [fuzz]   ("fuzz" adds clang and its fuzzing runtime)
+# Usage: scripts/setup.sh [fuzz|package]   ("fuzz" adds clang and its fuzzing runtime,
+# "package" the tools that make and check the Debian package)
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++ ccache pkg-config gzip   # build tools
     zlib1g-dev libdeflate-dev libisal-dev libjpeg-dev qt6-base-dev libx11-dev libgtest-dev   # libraries
-    shared-mime-info desktop-file-utils   # desktop integration
+    shared-mime-info desktop-file-utils adwaita-icon-theme   # desktop integration
     xvfb xauth xdotool x11-utils procps   # tests on a private X server
 )
 if [[ "${1:-}" == "fuzz" ]]; then
     packages+=(clang libclang-rt-14-dev)
+fi
+if [[ "${1:-}" == "package" ]]; then
+    packages+=(dpkg-dev file fakeroot lintian appstream)
 fi
 
 missing=()

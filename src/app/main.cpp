@@ -1,6 +1,7 @@
 // Tarnu: one running copy per user; a second copy hands its two arguments over and ends.
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QSessionManager>
 
@@ -12,6 +13,7 @@
 #include "app/qt_icons.h"
 #include "app/qt_ui.h"
 #include "app/splash_window.h"
+#include "common/app_dirs.h"
 #include "core/tarnu_core.h"
 #include "document/data_pack.h"
 #include "platform/linux/linux_file_locks.h"
@@ -79,7 +81,10 @@ int main(int argc, char** argv) {
                          }
                      });
 
-    const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
+    const tarnu::AppDirs dirs =
+        tarnu::appDirsFromEnvironment(QCoreApplication::applicationDirPath().toStdString());
+    app.setWindowIcon(QIcon::fromTheme(
+        "tarnu", QIcon(QString::fromStdString(dirs.programFilesDir) + "/icons/tarnu.png")));
     const std::string executable = QCoreApplication::applicationFilePath().toStdString();
     tarnu::QtIcons icons;
     tarnu::LinuxFileLocks fileLocks;
@@ -93,7 +98,7 @@ int main(int argc, char** argv) {
             window->setStatusText(panel, text);
         }
     });
-    tarnu::TarnuCore core(programDir, executable, collation,
+    tarnu::TarnuCore core(dirs.programFilesDir, dirs.userDataDir, executable, collation,
                           tarnu::CorePorts{icons, fileLocks, hotKeys, desktop, ui, shell, pump});
 
     tarnu::SplashWindow::showFor(core.dataPack(), 1500);

@@ -472,7 +472,7 @@ void TfrmMain::openOptions(int page) {
 }
 
 void TfrmMain::openHelp() {
-    const QString guide = qs(core_.programDir()) + "/help/index.html";
+    const QString guide = qs(core_.programFilesDir()) + "/help/index.html";
     if (!QFileInfo::exists(guide)) {
         core_.ui().showMessage("The help is not installed: " + utf8(guide) + " is missing.");
         return;

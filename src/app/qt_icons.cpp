@@ -1,12 +1,40 @@
 #include "app/qt_icons.h"
 
 #include <QFileInfo>
+#include <QMimeType>
+#include <QStandardPaths>
+#include <QStringList>
 
 namespace tarnu {
 
+namespace {
+
+// Without a desktop (a bare X server, a window manager alone) Qt's theme is only the base
+// "hicolor", which holds no icons of file types; some platforms do not even search the
+// system's icon directories.
+void useFallbackThemeWhenNoneIsSet() {
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& dir : QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                        "icons", QStandardPaths::LocateDirectory)) {
+        if (!paths.contains(dir)) {
+            paths.append(dir);
+        }
+    }
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setFallbackThemeName(QtIcons::kFallbackTheme);
+    const QString theme = QIcon::themeName();
+    if (theme.isEmpty() || theme == QLatin1String("hicolor")) {
+        QIcon::setThemeName(QtIcons::kFallbackTheme);
+    }
+}
+
+}  // namespace
+
 QtIcons::QtIcons() {
-    folder_ = add(provider_.icon(QAbstractFileIconProvider::Folder));
-    plainFile_ = add(provider_.icon(QAbstractFileIconProvider::File));
+    useFallbackThemeWhenNoneIsSet();
+    folder_ = add(QIcon::fromTheme("folder", provider_.icon(QAbstractFileIconProvider::Folder)));
+    plainFile_ =
+        add(QIcon::fromTheme("text-x-generic", provider_.icon(QAbstractFileIconProvider::File)));
 }
 
 int QtIcons::add(const QIcon& icon) {
@@ -15,9 +43,21 @@ int QtIcons::add(const QIcon& icon) {
 }
 
 int QtIcons::fileIcon(const std::string& path) {
-    QFileInfo info(QString::fromStdString(path));
-    QIcon icon = provider_.icon(info);
-    return add(icon.isNull() ? icons_[plainFile_] : icon);
+    const QMimeType mime =
+        mimes_.mimeTypeForFile(QString::fromStdString(path), QMimeDatabase::MatchExtension);
+    for (const QString& name : {mime.iconName(), mime.genericIconName()}) {
+        if (auto known = byIconName_.constFind(name); known != byIconName_.constEnd()) {
+            return *known;
+        }
+        if (QIcon::hasThemeIcon(name)) {
+            const int index = add(QIcon::fromTheme(name));
+            byIconName_.insert(name, index);
+            return index;
+        }
+    }
+    // A type the theme does not know: the desktop's own guess, or the plain page.
+    const QIcon icon = provider_.icon(QFileInfo(QString::fromStdString(path)));
+    return icon.isNull() ? plainFile_ : add(icon);
 }
 
 QIcon QtIcons::icon(int index) const {

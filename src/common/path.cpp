@@ -27,8 +27,8 @@ std::string join(std::string_view dir, std::string_view name) {
     return out;
 }
 
-std::string captionPath(std::string_view path, std::string_view programDir) {
-    std::string prefix(programDir);
+std::string captionPath(std::string_view path, std::string_view userDataDir) {
+    std::string prefix(userDataDir);
     if (prefix.empty() || prefix.back() != kSeparator) {
         prefix += kSeparator;
     }
@@ -39,11 +39,11 @@ std::string captionPath(std::string_view path, std::string_view programDir) {
     return std::string(path);
 }
 
-std::string usablePath(std::string_view stored, std::string_view programDir) {
+std::string usablePath(std::string_view stored, std::string_view userDataDir) {
     if (stored.empty() || stored.front() == kSeparator) {
         return std::string(stored);
     }
-    return join(programDir, stored);
+    return join(userDataDir, stored);
 }
 
 }  // namespace tarnu::path

@@ -22,13 +22,18 @@ std::string_view extension(std::string_view path);
 // Joins a directory and a name with exactly one separator between them.
 std::string join(std::string_view dir, std::string_view name);
 
+// In the two rules below "the program directory" of stored paths is the user data directory
+// (see common/app_dirs.h): the executable's own directory only in portable mode. An
+// installed program's directory is shared and read-only, and nothing the user stores
+// lives there.
+
 // The form in which a path is shown in captions and stored in settings: the part after the
-// program directory and its separator when the path lies inside that directory, otherwise
+// user data directory and its separator when the path lies inside that directory, otherwise
 // the path unchanged.
-std::string captionPath(std::string_view path, std::string_view programDir);
+std::string captionPath(std::string_view path, std::string_view userDataDir);
 
 // The path a stored value stands for: a relative value (which includes every bare name) is
-// taken in the program directory; an absolute one is used as it is; empty stays empty.
-std::string usablePath(std::string_view stored, std::string_view programDir);
+// taken in the user data directory; an absolute one is used as it is; empty stays empty.
+std::string usablePath(std::string_view stored, std::string_view userDataDir);
 
 }  // namespace tarnu::path

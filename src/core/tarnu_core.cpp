@@ -22,14 +22,15 @@ bool fileExists(const std::string& path) {
 
 }  // namespace
 
-TarnuCore::TarnuCore(std::string programDir, std::string executable, const Collation& collation,
-                     CorePorts ports)
-    : programDir_(std::move(programDir)),
+TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::string executable,
+                     const Collation& collation, CorePorts ports)
+    : programFilesDir_(std::move(programFilesDir)),
+      userDataDir_(std::move(userDataDir)),
       executable_(std::move(executable)),
       ports_(ports),
       tree_(collation),
       icons_(ports.icons),
-      dataPack_(programDir_, archive_),
+      dataPack_(programFilesDir_, userDataDir_, archive_),
       settingsStore_(dataPack_),
       settings_(settingsStore_.defaults()),
       hotKeys_(ports.globalHotKeys),
@@ -37,11 +38,11 @@ TarnuCore::TarnuCore(std::string programDir, std::string executable, const Colla
       shared_(collation),
       links_(tree_, icons_, locks_, hotKeys_, hotFolders_),
       document_(ZuBookParts{tree_, icons_, archive_, hotFolders_, shared_, links_, ports.ui,
-                            dataPack_, programDir_, [this] { return settings_.autoSaveOnChanges; },
+                            dataPack_, userDataDir_, [this] { return settings_.autoSaveOnChanges; },
                             [this] { return settings_.saveDir; }}),
       addOptions_(settings_),
       adder_(AddingParts{tree_, icons_, document_, settings_, addOptions_, ports.ui, ports.pump,
-                         busy_, programDir_,
+                         busy_, userDataDir_,
                          [this](AddOptionsCopy& copy) {
                              return !showAddOptions_ || showAddOptions_(copy, settings_);
                          },
@@ -57,7 +58,30 @@ TarnuCore::~TarnuCore() {
     hotKeys_.OnHotKeyPressed = nullptr;
 }
 
+void TarnuCore::prepareUserData() {
+    dataPack_.makeUserCopy();
+    if (!dataPack_.hasTemplate()) {
+        return;
+    }
+    if (!dataPack_.dataDirWritable()) {
+        ports_.ui.showError("Tarnu cannot write to its data directory " + dataPack_.dataDir() +
+                            ". It runs, but keeps no changes to settings or ZuBooks there.");
+    }
+    try {
+        DataPack::Session check = dataPack_.open();
+    } catch (const DataPackMissing&) {
+        if (!ports_.ui.confirm("Your Tarnu data file " + dataPack_.dataPackPath() +
+                               " is damaged. Restore it from the one that came with Tarnu? "
+                               "Your settings and favourites go back to the defaults; the "
+                               "damaged file is kept as ZuData.dta.damaged.")) {
+            throw;
+        }
+        dataPack_.restoreFromTemplate();
+    }
+}
+
 std::vector<std::string> TarnuCore::createMainWindowSteps() {
+    prepareUserData();
     FormPlacement(placementFile()).clearMinimised();
     std::vector<std::string> tabs;
     for (int i = 0; i < 3; ++i) {
@@ -75,7 +99,7 @@ bool TarnuCore::settingsCommandLineAndFirstZuBook(const std::vector<std::string>
         addOptions_ = AddOptionsCopy(settings_);  // the dialog's copy is taken at start
         hidden = settings_.runMin;
         if (settings_.loadArchOnStartup) {
-            std::string zubook = path::usablePath(settings_.loadArch, programDir_);
+            std::string zubook = path::usablePath(settings_.loadArch, userDataDir_);
             if (!zubook.empty() && fileExists(zubook)) {
                 document_.load(zubook);
             }
@@ -104,9 +128,9 @@ void TarnuCore::actOnCommandLine(const std::vector<std::string>& args, bool& hid
 }
 
 void TarnuCore::loadDefaultZuBook() {
-    const std::string path = path::join(programDir_, kDefaultZuBook);
+    const std::string path = path::join(userDataDir_, kDefaultZuBook);
     if (!fileExists(path)) {
-        dataPack_.extractEntry(kDefaultZuBook, programDir_);
+        dataPack_.extractEntry(kDefaultZuBook, userDataDir_);
     }
     document_.load(path);
 }

@@ -79,14 +79,22 @@ private:
 
 class TarnuCore {
 public:
-    // The collation and ports must outlive the core.
-    TarnuCore(std::string programDir, std::string executable, const Collation& collation,
-              CorePorts ports);
+    // The collation and ports must outlive the core. The program files are only read; the
+    // user data directory takes every file the program writes. One directory for both is
+    // the portable layout.
+    TarnuCore(std::string programFilesDir, std::string userDataDir, std::string executable,
+              const Collation& collation, CorePorts ports);
+    TarnuCore(const std::string& programDir, std::string executable, const Collation& collation,
+              CorePorts ports)
+        : TarnuCore(programDir, programDir, std::move(executable), collation, ports) {}
     ~TarnuCore();
     TarnuCore(const TarnuCore&) = delete;
     TarnuCore& operator=(const TarnuCore&) = delete;
 
-    const std::string& programDir() const { return programDir_; }
+    // The program directory of the stored-path rules: the user data directory.
+    const std::string& programDir() const { return userDataDir_; }
+    const std::string& userDataDir() const { return userDataDir_; }
+    const std::string& programFilesDir() const { return programFilesDir_; }
     const std::string& executable() const { return executable_; }
     std::string placementFile() const;
 
@@ -171,9 +179,10 @@ public:
     // "Reset workspace": forgets the placement; returns the default column widths.
     void resetWorkspace();
 
-    // The steps of creating the main window that need no widget: the placement file's
-    // minimised state, the first look into the data pack (raises DataPackMissing), the
-    // fixed hot key and the ZuBook file type. Returns the three tab captions.
+    // The steps of creating the main window that need no widget: the user's data pack
+    // (copied at first start, restored when damaged and the user agrees), the placement
+    // file's minimised state, the first look into the data pack (raises DataPackMissing),
+    // the fixed hot key and the ZuBook file type. Returns the three tab captions.
     std::vector<std::string> createMainWindowSteps();
 
     // Settings, command line and the first ZuBook. Returns whether the program starts
@@ -193,8 +202,10 @@ private:
     void hotKeyPressed(std::uint32_t value);
     void actOnCommandLine(const std::vector<std::string>& args, bool& hidden);
     void loadDefaultZuBook();
+    void prepareUserData();
 
-    std::string programDir_;
+    std::string programFilesDir_;
+    std::string userDataDir_;
     std::string executable_;
     CorePorts ports_;
     ZuTree tree_;

@@ -1,5 +1,7 @@
 #include "document/data_pack.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -13,6 +15,8 @@ namespace tarnu {
 namespace {
 
 constexpr std::string_view kWindowCaptions = "FormsCaptions.fc";
+constexpr std::string_view kDataDirName = "Data";
+constexpr std::string_view kDataPackName = "ZuData.dta";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 constexpr AuxWindow kAuxWindows[] = {
@@ -31,6 +35,27 @@ std::int64_t regularFileSize(const std::string& path) {
     return ec ? -1 : static_cast<std::int64_t>(size);
 }
 
+// Copies beside the target and moves the copy into place, so that a failure half-way
+// never leaves a half-written data pack.
+void copyFileSafely(const std::string& from, const std::string& to, std::error_code& ec) {
+    const std::string partial = to + ".new";
+    std::filesystem::copy_file(from, partial, std::filesystem::copy_options::overwrite_existing,
+                               ec);
+    if (!ec) {
+        std::filesystem::rename(partial, to, ec);
+    }
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+    }
+}
+
+DataPackMissing missingPack(const std::string& file) {
+    return DataPackMissing("The data file " + file +
+                           " is missing or damaged. Tarnu cannot run without it; please "
+                           "install the program again.");
+}
+
 std::optional<std::string> extract(TZLBArchive& archive, std::string_view name) {
     if (archive.indexOf(name) < 0) {
         return std::nullopt;
@@ -43,28 +68,74 @@ std::optional<std::string> extract(TZLBArchive& archive, std::string_view name) 
 
 }  // namespace
 
-DataPack::DataPack(std::string programDir, TZLBArchive& archive)
-    : programDir_(std::move(programDir)), archive_(archive) {
+DataPack::DataPack(std::string programFilesDir, std::string userDataDir, TZLBArchive& archive)
+    : programFilesDir_(std::move(programFilesDir)),
+      userDataDir_(std::move(userDataDir)),
+      archive_(archive) {
     archive_.CompressionLevel = TCompressionLevel::fcMaximum;
     archive_.VerifyFileCRC = true;
 }
 
 std::string DataPack::dataDir() const {
-    return path::join(programDir_, "Data");
+    return path::join(userDataDir_, kDataDirName);
 }
 
 std::string DataPack::dataPackPath() const {
-    return path::join(dataDir(), "ZuData.dta");
+    return path::join(dataDir(), kDataPackName);
 }
 
 std::string DataPack::imagePackPath() const {
-    return path::join(dataDir(), "ZuIm.qii");
+    return path::join(path::join(programFilesDir_, kDataDirName), "ZuIm.qii");
+}
+
+std::string DataPack::templatePath() const {
+    return path::join(path::join(programFilesDir_, kDataDirName), kDataPackName);
+}
+
+void DataPack::makeUserCopy() {
+    if (!hasTemplate()) {
+        return;
+    }
+    if (userDataDir_.empty()) {
+        throw DataPackMissing(
+            "Tarnu cannot tell where to keep your data: neither HOME nor XDG_DATA_HOME is set.");
+    }
+    if (regularFileSize(dataPackPath()) >= 0) {
+        return;
+    }
+    if (regularFileSize(templatePath()) < kMinimumSize) {
+        throw missingPack(templatePath());
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(dataDir(), ec);
+    if (!ec) {
+        copyFileSafely(templatePath(), dataPackPath(), ec);
+    }
+    if (ec) {
+        throw DataPackMissing("Tarnu cannot write its data directory " + dataDir() + " (" +
+                              ec.message() + "). Make it writable for you and start Tarnu again.");
+    }
+}
+
+bool DataPack::dataDirWritable() const {
+    return ::access(dataDir().c_str(), W_OK) == 0;
+}
+
+void DataPack::restoreFromTemplate() {
+    const std::string damaged = dataPackPath() + ".damaged";
+    std::error_code ec;
+    std::filesystem::rename(dataPackPath(), damaged, ec);
+    if (!ec) {
+        copyFileSafely(templatePath(), dataPackPath(), ec);
+    }
+    if (ec) {
+        throw DataPackMissing("Tarnu cannot restore its data file " + dataPackPath() + " (" +
+                              ec.message() + ").");
+    }
 }
 
 DataPackMissing DataPack::missing() const {
-    return DataPackMissing("The data file " + dataPackPath() +
-                           " is missing or damaged. Tarnu cannot run without it; please "
-                           "install the program again.");
+    return missingPack(dataPackPath());
 }
 
 DataPack::Session DataPack::open() {

@@ -61,13 +61,33 @@ public:
     static constexpr std::int64_t kMinimumSize = 62;
 
     // Gives the archive object the settings of every archive object of the program:
-    // maximum compression and a CRC check of every entry extracted.
-    DataPack(std::string programDir, TZLBArchive& archive);
+    // maximum compression and a CRC check of every entry extracted. The program files hold
+    // the image pack and the shipped data pack; the user data directory holds the data pack
+    // in use and every file written. One directory for both is the portable layout.
+    DataPack(std::string programFilesDir, std::string userDataDir, TZLBArchive& archive);
+    DataPack(const std::string& programDir, TZLBArchive& archive)
+        : DataPack(programDir, programDir, archive) {}
 
-    const std::string& programDir() const { return programDir_; }
+    // The program directory of the stored-path rules: the user data directory.
+    const std::string& programDir() const { return userDataDir_; }
+    const std::string& programFilesDir() const { return programFilesDir_; }
+    const std::string& userDataDir() const { return userDataDir_; }
+    // The writable "Data" directory.
     std::string dataDir() const;
     std::string dataPackPath() const;
     std::string imagePackPath() const;
+
+    // Whether a shipped data pack stands apart from the one in use (installed mode).
+    bool hasTemplate() const { return programFilesDir_ != userDataDir_; }
+    std::string templatePath() const;
+    // Installed mode, first start: copies the shipped data pack into the user data
+    // directory. Raises DataPackMissing, naming what is missing, when there is no user data
+    // directory, no shipped data pack, or the directory cannot be written.
+    void makeUserCopy();
+    bool dataDirWritable() const;
+    // Keeps the data pack in use as "ZuData.dta.damaged" beside it and puts a copy of the
+    // shipped one in its place.
+    void restoreFromTemplate();
 
     // The archive object open on the data pack for as long as the session lives.
     class Session {
@@ -110,7 +130,8 @@ private:
     std::optional<std::vector<std::string>> readLines(std::string_view name);
     DataPackMissing missing() const;
 
-    std::string programDir_;
+    std::string programFilesDir_;
+    std::string userDataDir_;
     TZLBArchive& archive_;
 };
 

@@ -148,5 +148,88 @@ TEST_F(CoreTest, WithoutDataPackStartUpStopsAtTheFirstLook) {
     EXPECT_THROW(core->createMainWindowSteps(), DataPackMissing);
 }
 
+// Installed mode: the program directory of CoreTest holds the shipped files, which are only
+// read; the user's own copy takes every write.
+class InstalledCoreTest : public CoreTest {
+protected:
+    std::unique_ptr<TarnuCore> start(const std::string& userDataDir) {
+        return std::make_unique<TarnuCore>(shipped.str(), userDataDir, "/usr/bin/tarnu", collation,
+                                           CorePorts{icons, locks, keys, desktop, ui, shell, pump});
+    }
+
+    const testing::ScratchDir& shipped = dir;
+    testing::ScratchDir home;
+};
+
+TEST_F(InstalledCoreTest, FirstStartCopiesTheDataPackAndWritesOnlyUnderTheUserDataDir) {
+    const std::string user = home / ".local/share/tarnu";
+    const std::string shippedPack = testing::readFile(shipped / "Data/ZuData.dta");
+    {
+        auto core = start(user);
+        core->createMainWindowSteps();
+        core->settingsCommandLineAndFirstZuBook({});
+        EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
+        EXPECT_EQ(core->document().caption(), "Tarnu - Default.dua");
+        Settings changed = core->settings();
+        changed.saveDir = "books";
+        core->applyOptions(changed, false);
+        EXPECT_EQ(std::filesystem::path(core->placementFile()).parent_path(), user + "/Data");
+        core->shutdown();
+    }
+    EXPECT_TRUE(std::filesystem::exists(user + "/Default.dua"));
+    EXPECT_FALSE(std::filesystem::exists(shipped / "Default.dua"));
+    EXPECT_EQ(testing::readFile(shipped / "Data/ZuData.dta"), shippedPack);
+    EXPECT_NE(testing::readFile(user + "/Data/ZuData.dta"), shippedPack) << "settings kept";
+
+    // The next start reads this user's settings, not the shipped ones.
+    auto again = start(user);
+    again->createMainWindowSteps();
+    again->settingsCommandLineAndFirstZuBook({});
+    EXPECT_EQ(again->settings().saveDir, "books");
+}
+
+TEST_F(InstalledCoreTest, DamagedUserDataPackIsRestoredOnlyWhenTheUserAgrees) {
+    const std::string user = home / "tarnu";
+    start(user)->createMainWindowSteps();
+    const std::string damaged = "TZLB broken";
+    testing::writeFile(user + "/Data/ZuData.dta", damaged);
+
+    ui.confirmations = {false};
+    EXPECT_THROW(start(user)->createMainWindowSteps(), DataPackMissing);
+    EXPECT_EQ(testing::readFile(user + "/Data/ZuData.dta"), damaged) << "left as it was";
+
+    ui.confirmations = {true};
+    auto core = start(user);
+    EXPECT_EQ(core->createMainWindowSteps().at(0), "ZuBook");
+    EXPECT_EQ(testing::readFile(user + "/Data/ZuData.dta.damaged"), damaged);
+    EXPECT_EQ(testing::readFile(user + "/Data/ZuData.dta"),
+              testing::readFile(shipped / "Data/ZuData.dta"));
+}
+
+TEST_F(InstalledCoreTest, WhatCannotBeMadeEndsTheStartNamingIt) {
+    testing::writeFile(home / "file", "x");
+    const std::string user = home / "file/tarnu";
+    try {
+        start(user)->createMainWindowSteps();
+        ADD_FAILURE() << "no error";
+    } catch (const DataPackMissing& e) {
+        EXPECT_NE(std::string(e.what()).find(user + "/Data"), std::string::npos) << e.what();
+    }
+    std::filesystem::remove(shipped / "Data/ZuData.dta");
+    try {
+        start(home / "tarnu")->createMainWindowSteps();
+        ADD_FAILURE() << "no error";
+    } catch (const DataPackMissing& e) {
+        EXPECT_NE(std::string(e.what()).find(shipped / "Data/ZuData.dta"), std::string::npos)
+            << "the shipped file is missing, not the user's directory: " << e.what();
+    }
+    try {
+        start("")->createMainWindowSteps();
+        ADD_FAILURE() << "no error";
+    } catch (const DataPackMissing& e) {
+        EXPECT_NE(std::string(e.what()).find("HOME"), std::string::npos) << e.what();
+    }
+}
+
 }  // namespace
 }  // namespace tarnu

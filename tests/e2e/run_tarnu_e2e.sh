@@ -11,7 +11,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # A program directory of its own: the executable and its data packs.
 mkdir -p "$work/prog/Data" "$work/home" "$work/run"
-cp "$build/tarnu" "$work/prog/"
+cp "$build/tarnu" "$build/tarnu.portable" "$work/prog/"
 cp "$build/Data/ZuData.dta" "$build/Data/ZuIm.qii" "$work/prog/Data/"
 # Auto-save on, so that what arrives can be read back from the ZuBook file.
 printf '[General]\nAutoSaveOnChanges=1\n' >"$work/Tarnu.ini"

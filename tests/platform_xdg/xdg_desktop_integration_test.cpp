@@ -42,13 +42,15 @@ TEST(DesktopEntry, ValuesAreEscapedAndReadBack) {
 class XdgTest : public ::testing::Test {
 protected:
     XdgTest() {
-        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS"}) {
             const char* old = getenv(name);
             saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
         }
         setenv("HOME", (dir / "home").c_str(), 1);
         setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        // Not the machine's own: a Tarnu package installed there would change the outcome.
+        setenv("XDG_DATA_DIRS", (dir / "system").c_str(), 1);
     }
     ~XdgTest() override {
         for (const auto& [name, value] : saved_) {
@@ -85,7 +87,7 @@ TEST_F(XdgTest, FileTypeIsAMimePackageAndAHandlerEntry) {
                   std::string::npos);
     }
     if (installed("update-desktop-database")) {
-        EXPECT_NE(readFile(applications("mimeinfo.cache")).find("tarnu.desktop"),
+        EXPECT_NE(readFile(applications("mimeinfo.cache")).find("tarnu-zubook.desktop"),
                   std::string::npos);
     }
     // A second start finds everything in place.
@@ -112,6 +114,29 @@ TEST_F(XdgTest, IntegrationOffersAddingFilesAndFoldersAndWithdrawsOnlyItsOwnEntr
     EXPECT_TRUE(fs::exists(applications("other.desktop")));
     EXPECT_TRUE(fs::exists(desktop.fileTypeEntryFile()));
     EXPECT_TRUE(desktop.setIntegrate(false, exe, {})) << "nothing left to remove";
+}
+
+TEST_F(XdgTest, PackagedFileTypeIsNeverCopiedButAddingEntriesAreStillWritten) {
+    fs::create_directories(dir / "system/mime/packages");
+    writeFile(dir / "system/mime/packages/tarnu.xml", "<mime-info/>");
+    XdgDesktopIntegration desktop;
+    EXPECT_TRUE(desktop.fileTypeInstalled());
+    EXPECT_TRUE(desktop.registerFileType(exe));
+    EXPECT_FALSE(fs::exists(desktop.mimePackageFile()));
+    EXPECT_FALSE(fs::exists(desktop.fileTypeEntryFile()));
+    // The per-user entry must not take the installed menu entry's name, which it would hide.
+    EXPECT_NE(fs::path(desktop.fileTypeEntryFile()).filename(), "tarnu.desktop");
+
+    ASSERT_TRUE(desktop.setIntegrate(true, exe, "Add to Tarnu"));
+    EXPECT_TRUE(fs::exists(desktop.addFileEntryFile()));
+    ASSERT_TRUE(desktop.setRunAtLogin(true, exe));
+    EXPECT_TRUE(desktop.isRunAtLogin(exe));
+
+    // The user's own copy in XDG_DATA_HOME is not the package's.
+    fs::remove(dir / "system/mime/packages/tarnu.xml");
+    fs::create_directories(dir / "data/mime/packages");
+    writeFile(dir / "data/mime/packages/tarnu.xml", "<mime-info/>");
+    EXPECT_FALSE(desktop.fileTypeInstalled());
 }
 
 TEST_F(XdgTest, RunAtLoginIsAnAutostartEntryForThisProgram) {

@@ -18,6 +18,8 @@ namespace tarnu {
 namespace {
 
 constexpr int kToolTimeoutMs = 10000;
+// The file type as a package installs it under a system data directory.
+const QString kInstalledMimePackage = QStringLiteral("mime/packages/tarnu.xml");
 
 std::string join(const std::string& dir, const char* name) {
     return dir + "/" + name;
@@ -116,8 +118,22 @@ std::string XdgDesktopIntegration::mimePackageFile() const {
     return join(dataHome_, "mime/packages/tarnu-zubook.xml");
 }
 
+// Not "tarnu.desktop": that is the installed menu entry, which a per-user file of the same
+// name would hide.
 std::string XdgDesktopIntegration::fileTypeEntryFile() const {
-    return join(dataHome_, "applications/tarnu.desktop");
+    return join(dataHome_, "applications/tarnu-zubook.desktop");
+}
+
+bool XdgDesktopIntegration::fileTypeInstalled() const {
+    const QString home = qs(dataHome_);
+    const QStringList found =
+        QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, kInstalledMimePackage);
+    for (const QString& file : found) {
+        if (!file.startsWith(home + "/")) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string XdgDesktopIntegration::addFileEntryFile() const {
@@ -133,6 +149,9 @@ std::string XdgDesktopIntegration::autostartFile() const {
 }
 
 bool XdgDesktopIntegration::registerFileType(const std::string& exe) {
+    if (fileTypeInstalled()) {
+        return true;  // the package's own file type: a per-user copy would only shadow it
+    }
     const Write mime = writeIfChanged(mimePackageFile(), mimePackage());
     // Hidden from the menus: it only opens ZuBooks, as the file type's handler.
     const Write entry =

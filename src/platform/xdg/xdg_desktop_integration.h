@@ -9,7 +9,8 @@ namespace tarnu {
 // The desktop integration of freedesktop.org desktops: a shared-mime-info type for ZuBook
 // files, desktop entries in $XDG_DATA_HOME/applications, and an autostart entry in
 // $XDG_CONFIG_HOME/autostart. The directories are taken from the environment when the
-// object is made.
+// object is made. Under a packaged install the package carries the file type, and only what
+// the user asks for (the "add to Tarnu" entries, autostart) is written here.
 class XdgDesktopIntegration final : public DesktopIntegration {
 public:
     static constexpr const char* kMimeType = "application/x-tarnu-zubook";
@@ -20,6 +21,10 @@ public:
     bool setIntegrate(bool on, const std::string& exe, const std::string& menuText) override;
     bool setRunAtLogin(bool on, const std::string& exe) override;
     bool isRunAtLogin(const std::string& exe) override;
+
+    // Whether an installed package provides the file type in a system data directory
+    // ($XDG_DATA_DIRS); registerFileType then writes nothing.
+    bool fileTypeInstalled() const;
 
     // The files this object writes.
     std::string mimePackageFile() const;
