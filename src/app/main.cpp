@@ -119,9 +119,9 @@ int main(int argc, char** argv) {
     }
     // A forwarded command waits while a dialog, a menu or a scan of the program's own runs
     // its event loop, and is taken only after the start-up's own steps.
-    instance.setReadyCheck([&core] {
+    instance.setReadyCheck([&core, &mainWindow] {
         return !QApplication::activeModalWidget() && !QApplication::activePopupWidget() &&
-               !core.isBusy();
+               !core.isBusy() && !mainWindow.isRunningCommand();
     });
     instance.setForwardedHandler([&core](const std::string& text) { core.handleForwarded(text); });
     // A signal during the start-up has already asked the window to exit.

@@ -812,8 +812,14 @@ void TfrmMain::exitProgram(bool interactive) {
         QTimer::singleShot(kRetryMs, this, [this, interactive] { exitProgram(interactive); });
         return;
     }
-    if (interactive && !core_.confirmCloseZuBook()) {
-        return;
+    if (interactive) {
+        // The question and a save it asks for run the event loop: other commands wait.
+        commandRunning_ = true;
+        const bool mayGo = core_.confirmCloseZuBook();
+        commandRunning_ = false;
+        if (!mayGo) {
+            return;
+        }
     }
     endProgram();
 }

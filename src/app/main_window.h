@@ -96,6 +96,8 @@ public:
     void exitProgram(bool interactive = true);
 
     bool isExiting() const { return exiting_; }
+    // A command is running: it may be waiting in a dialog or for a save.
+    bool isRunningCommand() const { return commandRunning_; }
     QTreeView* treeList() const { return tree_; }
     const MainActions& actions() const { return actions_; }
     QMenu* contextMenu() const { return contextMenu_; }

@@ -1,7 +1,11 @@
 #include "document/zubook.h"
 
+#include <atomic>
+#include <chrono>
+#include <exception>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "common/error.h"
 #include "common/path.h"
@@ -220,11 +224,10 @@ bool ZuBookDocument::save(const std::string& path) {
     }
     parts_.ui.setStatus(kStatusPanel, kSavingStatus);
     try {
-        // The same two steps run apart when the writing goes to a worker thread.
         ZuBookSnapshot snapshot =
             takeSnapshot(parts_.tree, parts_.hotFolders, parts_.shared,
                          readPlugInData(parts_.archive, path), parts_.archive.CompressionLevel);
-        writeSnapshot(snapshot, path);
+        writeOffThisThread(snapshot, path);
     } catch (const Error& e) {
         parts_.ui.setStatus(kStatusPanel, "");
         parts_.ui.showError(e.what());
@@ -233,6 +236,33 @@ bool ZuBookDocument::save(const std::string& path) {
     parts_.ui.setStatus(kStatusPanel, "");
     setModified(false);
     return true;
+}
+
+// Compressing a large ZuBook takes seconds: a worker writes the snapshot while the window
+// goes on painting. The snapshot holds bytes only, so the tree may be looked at meanwhile.
+void ZuBookDocument::writeOffThisThread(const ZuBookSnapshot& snapshot, const std::string& path) {
+    if (!parts_.letWindowRun) {
+        writeSnapshot(snapshot, path);
+        return;
+    }
+    std::atomic<bool> done{false};
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            writeSnapshot(snapshot, path);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done.store(true, std::memory_order_release);
+    });
+    while (!done.load(std::memory_order_acquire)) {
+        parts_.letWindowRun();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    worker.join();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
 FileDialogOptions ZuBookDocument::dialogOptions(std::string_view filter) const {

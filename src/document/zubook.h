@@ -20,6 +20,8 @@
 
 namespace tarnu {
 
+struct ZuBookSnapshot;
+
 inline constexpr std::string_view kNoZuBookCaption = "Tarnu";
 inline constexpr std::string_view kZuBookCaptionPrefix = "Tarnu - ";
 inline constexpr std::string_view kZuBookFilter = "Tarnu files (*.dua)|*.dua|All files (*.*)|*.*";
@@ -58,6 +60,8 @@ struct ZuBookParts {
     // Settings read at the moment they matter.
     std::function<bool()> autoSaveOnChanges = [] { return false; };
     std::function<std::string()> saveDir = [] { return std::string(); };
+    // Lets the window paint while a save is written on a worker; none: the save blocks.
+    std::function<void()> letWindowRun = nullptr;
 };
 
 class ZuBookDocument : private TreeObserver {
@@ -108,6 +112,7 @@ private:
     void setModified(bool modified);
     // Reads the file's tree and records; returns its shared-files entry.
     std::optional<std::string> readTree(const std::string& path);
+    void writeOffThisThread(const ZuBookSnapshot& snapshot, const std::string& path);
     void applyLinkRecords(const std::string& itemRec, const std::vector<Node*>& order);
     FileDialogOptions dialogOptions(std::string_view filter) const;
     void setCaption(std::string caption);
