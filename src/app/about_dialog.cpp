@@ -7,11 +7,10 @@
 
 #include "app/pack_on_show.h"
 #include "app/qt_text.h"
+#include "document/messages.h"
 
 namespace tarnu {
 namespace {
-
-constexpr int kVersionLine = 24;
 
 QLabel* centredLabel(QWidget* parent, const char* name, const QString& text) {
     auto* label = new QLabel(text, parent);
@@ -30,7 +29,7 @@ TfrmAbout::TfrmAbout(DataPack* pack, QWidget* parent)
 
     addBanner("Tarnu_Logo.jpg", "imgLogo");
     packOnShow().addStep([this](DataPack& pack) {
-        const std::string line = pack.message("AskRes.ar", kVersionLine);
+        const std::string line = pack.message(ask::kTable, ask::kVersionLine);
         if (!line.empty()) {
             version_->setText(qs(line));
         }

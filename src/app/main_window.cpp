@@ -28,12 +28,12 @@
 #include "app/widget_captions.h"
 #include "common/error.h"
 #include "document/form_placement.h"
+#include "document/messages.h"
 
 namespace tarnu {
 
 namespace {
 
-constexpr std::string_view kAskTable = "AskRes.ar";
 constexpr int kRetryMs = 50;
 
 // Ctrl+Shift+digit: X11 reports the shifted symbol ("!" for 1), so the digit comes from the
@@ -902,14 +902,15 @@ void TfrmMain::zuBookLoaded() {
 }
 
 void TfrmMain::summaryChanged(const SummaryCounts& counts) {
-    auto line = [this](int n) { return qs(core_.dataPack().message(kAskTable, n)); };
+    auto line = [this](int n) { return qs(core_.dataPack().message(ask::kTable, n)); };
     try {
         summary_->setText(QString("%1%2    %3%4    %5%6    %7%8")
-                              .arg(line(25), qs(core_.document().currentPath()), line(26))
+                              .arg(line(ask::kSummaryZuBook), qs(core_.document().currentPath()),
+                                   line(ask::kSummaryZuFolders))
                               .arg(counts.zuFolders)
-                              .arg(line(27))
+                              .arg(line(ask::kSummaryFolders))
                               .arg(counts.folders)
-                              .arg(line(28))
+                              .arg(line(ask::kSummaryFiles))
                               .arg(counts.files));
     } catch (const Error&) {
         summary_->clear();  // a data pack without the lines: no summary

@@ -114,7 +114,7 @@ Qt::ItemFlags ZuBookTreeModel::flags(const QModelIndex& index) const {
     if (index.column() == kColCaption) {
         f |= Qt::ItemIsEditable;
     }
-    if (nodeAt(index)->kind() == kKindZuFolder) {
+    if (nodeAt(index)->kind() == NodeKind::ZuFolder) {
         f |= Qt::ItemIsDropEnabled;
     }
     return f;

@@ -40,7 +40,7 @@ bool sameStoredName(std::string_view caption, std::string_view stored) {
 Node* childNamed(const ZuTree& tree, const Node* parent, std::string_view stored,
                  bool zuFolderOnly) {
     for (Node* child : tree.children(parent)) {
-        if ((!zuFolderOnly || child->kind() == kKindZuFolder) &&
+        if ((!zuFolderOnly || child->kind() == NodeKind::ZuFolder) &&
             sameStoredName(child->text(kColCaption), stored)) {
             return child;
         }
@@ -68,7 +68,7 @@ Node* resolveStoredPath(const ZuTree& tree, std::string_view path) {
 }  // namespace
 
 bool HotFolderTable::bind(ZuTree& tree, Node* node, int n) {
-    if (!node || n < 0 || n >= kSlots || node->kind() == kKindFile) {
+    if (!node || n < 0 || n >= kSlots || node->kind() == NodeKind::File) {
         return false;
     }
     tree.setText(node, kColPath, "");

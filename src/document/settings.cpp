@@ -6,6 +6,7 @@
 
 #include "common/path.h"
 #include "document/form_placement.h"
+#include "document/messages.h"
 
 namespace tarnu {
 
@@ -51,9 +52,6 @@ constexpr TextKey kTextKeys[] = {
     {kDirectories, "SaveDir", &Settings::saveDir},
     {kDirectories, "DownloadDir", &Settings::downloadDir},
 };
-
-constexpr std::string_view kMenuTable = "AskRes.ar";
-constexpr int kMenuTextLine = 16;
 
 }  // namespace
 
@@ -150,7 +148,7 @@ bool applyIntegration(DesktopIntegration& desktop, const Settings& settings, con
     if (!settings.integrate) {
         return desktop.setIntegrate(false, exe, {});
     }
-    return desktop.setIntegrate(true, exe, messages.message(kMenuTable, kMenuTextLine));
+    return desktop.setIntegrate(true, exe, messages.message(ask::kTable, ask::kAddToTarnu));
 }
 
 }  // namespace tarnu

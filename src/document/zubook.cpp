@@ -9,6 +9,7 @@
 
 #include "common/error.h"
 #include "common/path.h"
+#include "document/messages.h"
 #include "document/zubook_entries.h"
 #include "document/zubook_file.h"
 #include "model/node_stream.h"
@@ -17,9 +18,6 @@ namespace tarnu {
 
 namespace {
 
-constexpr std::string_view kAskTable = "AskRes.ar";
-constexpr int kNewZuBookPrompt = 10;
-constexpr int kZuBookExists = 11;
 constexpr std::string_view kDefaultZuBookName = "Default.dua";
 constexpr std::string_view kZuBookExtension = ".dua";
 constexpr std::string_view kModifiedMark = " *";
@@ -107,12 +105,12 @@ void ZuBookDocument::recount() {
     listener_->summaryChanged(counts_);
 }
 
-void ZuBookDocument::countAdded(std::string_view kind) {
-    if (kind == kKindZuFolder) {
+void ZuBookDocument::countAdded(NodeKind kind) {
+    if (kind == NodeKind::ZuFolder) {
         ++counts_.zuFolders;
-    } else if (kind == kKindFolder) {
+    } else if (kind == NodeKind::Folder) {
         ++counts_.folders;
-    } else if (kind == kKindFile) {
+    } else if (kind == NodeKind::File) {
         ++counts_.files;
     }
 }
@@ -128,7 +126,7 @@ void ZuBookDocument::close() {
 }
 
 void ZuBookDocument::newZuBook() {
-    std::string prompt = parts_.messages.message(kAskTable, kNewZuBookPrompt);
+    std::string prompt = parts_.messages.message(ask::kTable, ask::kNewZuBookPrompt);
     while (true) {
         auto name = parts_.ui.inputBox(kNoZuBookCaption, prompt, kDefaultZuBookName);
         if (!name) {
@@ -137,7 +135,7 @@ void ZuBookDocument::newZuBook() {
         // A full path is taken as it is: the question must look where the save will write.
         const std::string file = path::usablePath(withZuBookExtension(*name), parts_.programDir);
         if (fileExists(file)) {
-            parts_.ui.showMessage(parts_.messages.message(kAskTable, kZuBookExists));
+            parts_.ui.showMessage(parts_.messages.message(ask::kTable, ask::kZuBookExists));
             continue;
         }
         close();

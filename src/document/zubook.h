@@ -87,7 +87,7 @@ public:
     const SummaryCounts& counts() const { return counts_; }
     void recount();
     // A command created a node of this kind.
-    void countAdded(std::string_view kind);
+    void countAdded(NodeKind kind);
 
     void newZuBook();
     // False, with the error shown and no ZuBook open, when the file cannot be loaded.

@@ -52,7 +52,7 @@ void IconCache::applyIconRule(Node& node) {
     int image;
     if (node.stateIndex() != kStateNone) {
         image = plainFile_;
-    } else if (node.kind() != kKindFile) {
+    } else if (node.kind() != NodeKind::File) {
         image = folder_;
     } else {
         image = iconForFile(std::string(node.text(kColPath)));

@@ -34,6 +34,28 @@ inline constexpr std::string_view kKindZuFolder = "ZuFolder";
 inline constexpr std::string_view kKindFolder = "Folder";
 inline constexpr std::string_view kKindFile = "File";
 
+// The kinds as the code tells them apart; files keep the texts above.
+enum class NodeKind { None, ZuFolder, Folder, File };
+constexpr NodeKind kindOf(std::string_view text) {
+    return text == kKindZuFolder ? NodeKind::ZuFolder
+           : text == kKindFolder ? NodeKind::Folder
+           : text == kKindFile   ? NodeKind::File
+                                 : NodeKind::None;
+}
+constexpr std::string_view kindText(NodeKind kind) {
+    switch (kind) {
+        case NodeKind::ZuFolder:
+            return kKindZuFolder;
+        case NodeKind::Folder:
+            return kKindFolder;
+        case NodeKind::File:
+            return kKindFile;
+        case NodeKind::None:
+            break;
+    }
+    return {};
+}
+
 // State pictures.
 inline constexpr int kStateNone = -1;
 inline constexpr int kStateBroken = 3;
@@ -88,7 +110,7 @@ public:
     std::string_view text(int column) const;
     // One more than the highest column ever set (or as read from a stream).
     int valueCount() const { return valueCount_; }
-    std::string_view kind() const { return text(kColKind); }
+    NodeKind kind() const { return kindOf(text(kColKind)); }
 
     Node* parent() const { return parent_; }
     std::size_t childCount() const { return children_.size(); }

@@ -117,7 +117,8 @@ private:
                 if (!entry.directory) {
                     continue;
                 }
-                Node* child = addNode(parent, ":" + entry.name, base + entry.name, kKindFolder);
+                Node* child =
+                    addNode(parent, ":" + entry.name, base + entry.name, NodeKind::Folder);
                 scan(base + entry.name, child);
                 if (!proceed()) {
                     return;
@@ -130,7 +131,7 @@ private:
                     continue;
                 }
                 addNode(parent, fileLinkCaption(entry.name, options_.delExt), base + entry.name,
-                        kKindFile);
+                        NodeKind::File);
                 if (!proceed()) {
                     return;
                 }
@@ -138,12 +139,12 @@ private:
         }
     }
 
-    Node* addNode(Node* parent, std::string caption, std::string fullPath, std::string_view kind) {
+    Node* addNode(Node* parent, std::string caption, std::string fullPath, NodeKind kind) {
         Node* node = parts_.tree.addChild(parent);
         values_[kColCaption] = std::move(caption);
         values_[kColPath] = std::move(fullPath);
-        values_[kColLock] = kind == kKindFile ? kNo : std::string_view();
-        values_[kColKind] = kind;
+        values_[kColLock] = kind == NodeKind::File ? kNo : std::string_view();
+        values_[kColKind] = kindText(kind);
         parts_.tree.setTexts(node, values_);
         parts_.icons.applyIconRule(*node);
         parts_.document.countAdded(kind);
@@ -207,7 +208,7 @@ ZuBookAdder::ZuBookAdder(AddingParts parts) : parts_(std::move(parts)) {}
 
 Node* ZuBookAdder::insertionPoint() {
     Node* parent = firstSelected(parts_.tree);
-    while (parent && parent->kind() != kKindZuFolder) {
+    while (parent && parent->kind() != NodeKind::ZuFolder) {
         parent = parent->parent();
     }
     return parts_.tree.addChild(parent);
@@ -233,7 +234,7 @@ void ZuBookAdder::addLinkToFile(const std::string& filePath, bool refreshSummary
     if (parts_.view) {
         parts_.view->reveal(*node);
     }
-    parts_.document.countAdded(kKindFile);
+    parts_.document.countAdded(NodeKind::File);
     if (refreshSummary) {
         parts_.document.recount();
     }
@@ -297,7 +298,7 @@ void ZuBookAdder::addFolderNode(const std::string& dir) {
                                                        std::string(kKindFolder)};
     parts_.tree.setTexts(node, values);
     parts_.icons.applyIconRule(*node);
-    parts_.document.countAdded(kKindFolder);
+    parts_.document.countAdded(NodeKind::Folder);
 
     FolderScan scan(parts_, parts_.addOptions.options());
     scan.scan(dir, node);

@@ -5,16 +5,12 @@
 #include <optional>
 
 #include "common/path.h"
+#include "document/messages.h"
 
 namespace tarnu {
 
 namespace {
 
-constexpr std::string_view kAskTable = "AskRes.ar";
-constexpr int kDeleteQuestion = 1;
-constexpr int kNewFolderPrompt = 7;
-constexpr int kRenameCaption = 8;
-constexpr int kRenamePrompt = 9;
 constexpr std::string_view kInputCaption = "Tarnu";
 
 constexpr int kIndentPerLevel = 16;
@@ -23,7 +19,7 @@ constexpr int kStateIndent = 16;
 constexpr int kCellMargin = 4;
 
 bool isFolderLike(const Node& node) {
-    return node.kind() == kKindZuFolder || node.kind() == kKindFolder;
+    return node.kind() == NodeKind::ZuFolder || node.kind() == NodeKind::Folder;
 }
 
 std::string_view withoutLeadingMarkers(std::string_view caption) {
@@ -58,8 +54,9 @@ void ZuBookEditor::aNewFolderExecute() {
     if (!parts_.document.isOpen()) {
         return;
     }
-    auto name = parts_.ui.inputBox(
-        kInputCaption, parts_.messages.message(kAskTable, kNewFolderPrompt), kNewFolderDefault);
+    auto name = parts_.ui.inputBox(kInputCaption,
+                                   parts_.messages.message(ask::kTable, ask::kNewFolderPrompt),
+                                   kNewFolderDefault);
     if (!name || !parts_.document.isOpen()) {
         return;
     }
@@ -70,7 +67,7 @@ void ZuBookEditor::aNewFolderExecute() {
     if (parts_.view) {
         parts_.view->reveal(*node);
     }
-    parts_.document.countAdded(kKindZuFolder);
+    parts_.document.countAdded(NodeKind::ZuFolder);
     parts_.document.recount();
     parts_.document.autoSave();
 }
@@ -79,7 +76,7 @@ void ZuBookEditor::aDeleteExecute(const Node* focused, bool editing) {
     if (editing || !focused || parts_.busy.busy()) {
         return;
     }
-    if (!parts_.ui.confirm(parts_.messages.message(kAskTable, kDeleteQuestion))) {
+    if (!parts_.ui.confirm(parts_.messages.message(ask::kTable, ask::kDeleteQuestion))) {
         return;
     }
     // The question ran the event loop: take the selection as it is now.
@@ -102,8 +99,8 @@ void ZuBookEditor::aRenameExecute(Node* focused) {
     {
         // The focused node must outlive the input box.
         TreeBusy::Hold hold(parts_.busy);
-        text = parts_.ui.inputBox(parts_.messages.message(kAskTable, kRenameCaption),
-                                  parts_.messages.message(kAskTable, kRenamePrompt),
+        text = parts_.ui.inputBox(parts_.messages.message(ask::kTable, ask::kRenameCaption),
+                                  parts_.messages.message(ask::kTable, ask::kRenamePrompt),
                                   withoutLeadingMarkers(focused->text(kColCaption)));
     }
     if (text) {
@@ -113,11 +110,11 @@ void ZuBookEditor::aRenameExecute(Node* focused) {
 
 std::string ZuBookEditor::captionForEditing(const Node& node) const {
     std::string_view caption = node.text(kColCaption);
-    return std::string(node.kind() == kKindFile ? caption : withoutLeadingMarkers(caption));
+    return std::string(node.kind() == NodeKind::File ? caption : withoutLeadingMarkers(caption));
 }
 
 void ZuBookEditor::renameNode(Node* node, std::string_view text) {
-    std::string caption = node->kind() == kKindFile ? "" : ":";
+    std::string caption = node->kind() == NodeKind::File ? "" : ":";
     std::copy_if(text.begin(), text.end(), std::back_inserter(caption),
                  [](char c) { return c != ':'; });
     parts_.tree.setText(node, kColCaption, caption);
@@ -128,7 +125,7 @@ bool ZuBookEditor::canDrop(const Node* target, const Node* focused) const {
     if (!target) {
         return true;
     }
-    if (target->kind() != kKindZuFolder) {
+    if (target->kind() != NodeKind::ZuFolder) {
         return false;
     }
     for (const Node* up = target->parent(); up; up = up->parent()) {
@@ -140,7 +137,7 @@ bool ZuBookEditor::canDrop(const Node* target, const Node* focused) const {
 }
 
 void ZuBookEditor::moveSelectionOnto(Node* target) {
-    if (target && target->kind() != kKindZuFolder) {
+    if (target && target->kind() != NodeKind::ZuFolder) {
         return;
     }
     TreeViewUpdate update(parts_.view);
@@ -160,7 +157,7 @@ KeyOutcome ZuBookEditor::rightKey(Node* focused, bool editing) {
     }
     if (isFolderLike(*focused)) {
         parts_.tree.setExpanded(focused, true);
-    } else if (focused->kind() == kKindFile && focused->parent()) {
+    } else if (focused->kind() == NodeKind::File && focused->parent()) {
         parts_.tree.clearSelection();
         outcome.focus = parts_.tree.children(focused->parent()).front();
     }
@@ -174,7 +171,7 @@ KeyOutcome ZuBookEditor::leftKey(Node* focused, bool editing) {
     }
     if (isFolderLike(*focused)) {
         parts_.tree.setExpanded(focused, false);
-    } else if (focused->kind() == kKindFile && focused->parent()) {
+    } else if (focused->kind() == NodeKind::File && focused->parent()) {
         parts_.tree.clearSelection();
         outcome.focus = focused->parent();
     }
@@ -188,7 +185,7 @@ KeyOutcome ZuBookEditor::enterKey(Node* focused, bool editing) {
     }
     if (isFolderLike(*focused)) {
         parts_.tree.setExpanded(focused, !focused->isExpanded());
-    } else if (focused->kind() == kKindFile) {
+    } else if (focused->kind() == NodeKind::File) {
         outcome.open = focused;
     }
     return outcome;
@@ -218,7 +215,7 @@ ContextMenuState ZuBookEditor::contextMenuState() const {
     }
     state.deleteItem = state.rename = state.shareFiles = true;
     state.lockFiles = state.unlockFiles = state.setHotKey = state.deleteHotKey = true;
-    state.hotFolders = first->kind() != kKindFile;
+    state.hotFolders = first->kind() != NodeKind::File;
     std::string_view ext = path::extension(first->text(kColPath));
     state.extension = ext.empty() ? std::string() : std::string(ext.substr(1));
     return state;

@@ -19,7 +19,7 @@ fs::file_status statusOf(std::string_view path) {
 
 // A File link whose target is there, showing the given lock text.
 bool isFileLinkShowing(const Node& node, std::string_view lockText) {
-    return node.kind() == kKindFile && node.text(kColLock) == lockText &&
+    return node.kind() == NodeKind::File && node.text(kColLock) == lockText &&
            isExistingFile(node.text(kColPath));
 }
 
@@ -99,10 +99,10 @@ void checkLinks(ZuTree& tree, IconCache& icons) {
         const int state = node->stateIndex();
         const int image = node->imageIndex();
         auto kind = node->kind();
-        if (kind == kKindFolder) {
+        if (kind == NodeKind::Folder) {
             bool there = isExistingDirectory(node->text(kColPath));
             node->setStateIndex(there ? kStateNone : kStateBroken);
-        } else if (kind == kKindFile) {
+        } else if (kind == NodeKind::File) {
             bool there = isExistingFile(node->text(kColPath));
             node->setStateIndex(there ? kStateNone : kStateBroken);
         }
