@@ -61,7 +61,7 @@ poll() {  # poll command...: up to 20 s
     done
     return 1
 }
-window() { xdotool search --onlyvisible --name '^Tarnu - Default\.dua$'; }
+window() { xdotool search --onlyvisible --name '^Tarnu - Default\.dua( \*)?$'; }
 # Ctrl+S goes to the focused window; pressed again until the link is in the saved file.
 saved_with_link() {
     for _ in $(seq 20); do
