@@ -20,19 +20,8 @@ export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home
     XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb
 chmod 700 "$work/run"
 
-passed=0
-failed=0
-check() {  # check "what" command...
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $what"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-    fi
-}
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/../support/checks.sh"
 
 # Polls for a window whose title matches, visible or not, for up to 20 s.
 wait_window() {  # wait_window REGEX [--onlyvisible]

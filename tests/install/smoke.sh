@@ -19,10 +19,14 @@ if [[ "${1:-}" != "--session" ]]; then
     home=$(getent passwd "$user" | cut -d: -f6)
     rm -rf "$home/.local/share/tarnu"  # so that this is a first start
     run=$(mktemp -d)
-    copy=$(mktemp /tmp/tarnu-smoke.XXXXXX)
-    trap 'rm -rf "$run" "$copy"' EXIT
+    # The user runs a copy of this script, with the checks beside it.
+    copies=$(mktemp -d /tmp/tarnu-smoke.XXXXXX)
+    trap 'rm -rf "$run" "$copies"' EXIT
+    copy="$copies/smoke.sh"
     cp "$0" "$copy"
-    chmod 755 "$copy"
+    cp "$(dirname "$0")/../support/checks.sh" "$copies/checks.sh"
+    chmod 755 "$copies" "$copy"
+    chmod 644 "$copies/checks.sh"
     chown "$user" "$run"
     chmod 700 "$run"
     exec_line=$(sed -n '/^\[Desktop Entry\]/,/^\[/s/^Exec=//p' "$entry")
@@ -39,19 +43,8 @@ work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 echo "a note" >"$work/note.txt"
 
-passed=0
-failed=0
-check() {  # check "what" command...
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $what"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-    fi
-}
+# shellcheck source=../support/checks.sh
+source "$(dirname "$0")/checks.sh"
 poll() {  # poll command...: up to 20 s
     for _ in $(seq 200); do
         if "$@" >/dev/null 2>&1; then
