@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "common/path.h"
@@ -59,7 +61,12 @@ Settings defaultSettings(const std::string& programDir, const std::string& homeD
     Settings s;
     s.defDir = homeDir;
     s.saveDir = programDir;
-    s.downloadDir = path::join(programDir, "Download");
+    // Downloads land where the desktop keeps them, when the user has that folder.
+    const std::string desktopDownloads = path::join(homeDir, "Downloads");
+    std::error_code error;
+    s.downloadDir = !homeDir.empty() && std::filesystem::is_directory(desktopDownloads, error)
+                        ? desktopDownloads
+                        : path::join(programDir, "Download");
     return s;
 }
 

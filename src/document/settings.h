@@ -47,7 +47,8 @@ struct Settings {
 };
 
 // The defaults: the directories are the user's home directory (there is no drive root to
-// start from), the program directory and its "Download" directory.
+// start from), the program directory, and the home directory's "Downloads" when it exists,
+// else the program directory's "Download".
 Settings defaultSettings(const std::string& programDir, const std::string& homeDir);
 
 // Every key of the sections "General", "Directories", "FFOperations" and the widths of

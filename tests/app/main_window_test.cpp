@@ -96,6 +96,17 @@ TEST_F(MainWindowTest, ShowsTheLoadedZuBookWithItsCaption) {
     EXPECT_FALSE(window.treeList()->isColumnHidden(kColHotKey));
     window.show();  // caption lists are applied each time the window is shown
     EXPECT_EQ(window.actions().newFolder->text(), "New virtual folder");
+
+    // Free width goes to the captions, not to the last column.
+    QTreeView* tree = window.treeList();
+    const int hotKeyWidth = tree->columnWidth(kColHotKey);
+    for (int width : {1400, 900}) {
+        window.resize(width, 600);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(tree->columnWidth(kColHotKey), hotKeyWidth);
+        EXPECT_EQ(tree->columnWidth(kColCaption) + tree->columnWidth(kColPath) + hotKeyWidth,
+                  tree->viewport()->width());
+    }
 }
 
 TEST_F(MainWindowTest, SelectionKeepsToSiblings) {

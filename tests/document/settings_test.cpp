@@ -36,6 +36,9 @@ TEST_F(SettingsTest, WithoutAnEntryEveryDefaultApplies) {
     EXPECT_EQ(s, store.defaults());
     EXPECT_FALSE(archive.isOpen());
     EXPECT_FALSE(std::filesystem::exists(dir.dataDir() + "/Tarnu.ini"));
+
+    std::filesystem::create_directory(dir.path() + "/Downloads");
+    EXPECT_EQ(defaultSettings(dir.path(), dir.path()).downloadDir, dir.path() + "/Downloads");
 }
 
 TEST_F(SettingsTest, OkCreatesTheEntryAndTheNextStartReadsIt) {
