@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QTest>
 #include <functional>
+#include <set>
 
 #include "app/widget_captions.h"
 #include "document/form_placement.h"
@@ -301,6 +302,22 @@ TEST_F(MainWindowTest, NoZuBookHidesItsMenus) {
     EXPECT_EQ(window.windowTitle(), "Tarnu");
     EXPECT_FALSE(window.actions().saveZuBook->isEnabled());
     EXPECT_EQ(model()->rowCount(), 0);
+}
+
+// Every menu can be worked from the keyboard: each item has a letter of its own. A caption
+// list may replace an item's text, and with it the letter.
+TEST_F(MainWindowTest, EveryMenuItemHasALetterOfItsOwn) {
+    for (QAction* title : window.menuBar()->actions()) {
+        std::set<int> letters;
+        for (QAction* item : title->menu()->actions()) {
+            if (item->isSeparator() || item == window.actions().newFolder) {
+                continue;
+            }
+            const int letter = QKeySequence::mnemonic(item->text())[0].key();
+            EXPECT_NE(letter, 0) << item->text().toStdString();
+            EXPECT_TRUE(letters.insert(letter).second) << item->text().toStdString();
+        }
+    }
 }
 
 QMenu* menuTitled(QMenuBar& bar, const QString& title) {
