@@ -8,7 +8,7 @@ packages=(
     cmake ninja-build g++ ccache pkg-config gzip   # build tools
     zlib1g-dev libdeflate-dev libisal-dev libjpeg-dev qt6-base-dev libx11-dev libgtest-dev   # libraries
     shared-mime-info desktop-file-utils adwaita-icon-theme   # desktop integration
-    xvfb xauth xdotool x11-utils procps   # tests on a private X server
+    xvfb xauth xdotool x11-utils procps imagemagick   # tests on a private X server
 )
 if [[ "${1:-}" == "fuzz" ]]; then
     packages+=(clang libclang-rt-14-dev)

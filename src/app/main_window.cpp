@@ -760,6 +760,7 @@ void TfrmMain::setUpPages(const std::vector<std::string>& tabCaptions) {
     tree_->setColumnHidden(kColLock, true);
     tree_->setColumnHidden(kColKind, true);
     tabs_->setCurrentIndex(0);
+    tree_->setFocus(Qt::OtherFocusReason);  // the keys work on the tree from the start
     if (auto picture = core_.dataPack().loadPicture("ZuBook.jpg")) {
         QImage image(picture->rgb.data(), picture->width, picture->height, 3 * picture->width,
                      QImage::Format_RGB888);

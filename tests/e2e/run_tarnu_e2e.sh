@@ -2,7 +2,8 @@
 # Drives the real program on a private X server (run under xvfb-run): first start, the
 # window title, forwarding from a second copy (relative paths, names that are not UTF-8, a
 # second copy killed while the running copy shows a dialog), close-hides, leaving on
-# SIGTERM, hidden start, and the question before unsaved changes go.
+# SIGTERM, hidden start, the question before unsaved changes go, and a rename that re-sorts
+# expanded folders.
 # Usage: run_tarnu_e2e.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -190,6 +191,51 @@ check "Cancel keeps the ZuBook and its changes" \
     wait_window "^Tarnu - $work/other\.dua \*\$" --onlyvisible
 kill "$plain"
 wait "$plain" 2>/dev/null || true
+
+# A rename that moves an expanded folder past its expanded neighbours must show the same
+# rows as a fresh start on the tree it made: the screens are compared pixel for pixel.
+outline_a=$'Alpha\n  a1\n  a2\nBeta\n  b1\nGamma\n  g1\n'
+outline_b=$'Beta\n  b1\nGamma\n  g1\nZeta\n  a1\n  a2\n'
+screen_after() {  # screen_after OUTLINE PNG KEYS...: a fresh copy shows the outline, gets the keys
+    local outline=$1 png=$2 prog
+    shift 2
+    prog=$(mktemp -d "$work/prog.XXXX")
+    mkdir -p "$prog/Data" "$work/rs"
+    cp "$build/tarnu" "$build/tarnu.portable" "$prog/"
+    cp "$build/Data/ZuData.dta" "$build/Data/ZuIm.qii" "$prog/Data/"
+    printf '%s' "$outline" >"$work/rs/outline.txt"
+    rm -f "$work/rs/book.dua"
+    "$build/tarnu-pack" outline "$work/rs/outline.txt" "$work/rs/book.dua" >/dev/null
+    "$prog/tarnu" -dua "$work/rs/book.dua" &
+    local pid=$!
+    wait_window "^Tarnu - $work/rs/book\.dua\$" --onlyvisible || true
+    sleep 2  # the splash has gone
+    xdotool mousemove 0 0
+    local win
+    win=$(xdotool search --onlyvisible --name "^Tarnu - $work/rs/book" | head -1)
+    for k in "$@"; do
+        if [[ "$k" == type:* ]]; then
+            xdotool windowfocus --sync "$win" type --delay 50 "${k#type:}"
+        else
+            xdotool windowfocus --sync "$win" key --clearmodifiers "$k"
+        fi
+        sleep 0.2
+    done
+    sleep 1
+    import -window root "$png"
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+}
+screen_after "$outline_a" "$work/renamed.png" Right Down Down Down Right Down Down Right Home F2 \
+    ctrl+a type:Zeta Return
+screen_after "$outline_b" "$work/fresh.png" Right Down Down Right Down Down Right
+same_screens() {
+    local differing
+    differing=$(compare -metric AE "$work/renamed.png" "$work/fresh.png" null: 2>&1 || true)
+    echo "pixels differing: $differing"
+    test "$differing" = 0
+}
+check "a rename that re-sorts expanded folders shows the tree a fresh start shows" same_screens
 
 echo "e2e: $passed passed, $failed failed"
 test "$failed" -eq 0
