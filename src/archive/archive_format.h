@@ -27,9 +27,8 @@ inline constexpr int kTrailerSize = 40;
 inline constexpr int kRecordSize = 536;
 inline constexpr int kArchiveVersion = 1;
 
-// The engine measured faster at a level on the same node stream: libdeflate at the fastest
-// and default levels; zlib at the maximum, where libdeflate's level 9 searches harder (a
-// smaller stream) and takes longer. Zlib where the build has no libdeflate.
+// The engine measured faster on the same node stream: libdeflate, at every level (see
+// engineLevel for the maximum). Zlib where the build has no libdeflate.
 DeflateEngine preferredEngine(TCompressionLevel level);
 
 struct ArchiveTrailer {

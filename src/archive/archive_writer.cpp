@@ -86,7 +86,7 @@ void ArchiveWriter::storeBytes(ArchiveEntry& entry, std::string_view bytes) {
     entry.offset = static_cast<std::uint32_t>(size_);
     entry.uncompressedSize = static_cast<std::int32_t>(bytes.size());
     entry.crc = crc32Of(bytes);
-    const auto packed = deflateSmaller(bytes, zlibLevel(level_), engine_);
+    const auto packed = deflateSmaller(bytes, engineLevel(level_, engine_), engine_);
     const std::string_view stored = packed ? std::string_view(*packed) : bytes;
     entry.storedSize = static_cast<std::int32_t>(stored.size());
     entry.storedAsIs = !packed;

@@ -31,9 +31,15 @@ bool haveLibdeflate() {
 #endif
 }
 
-DeflateEngine preferredEngine(TCompressionLevel level) {
-    return haveLibdeflate() && level != TCompressionLevel::fcMaximum ? DeflateEngine::Libdeflate
-                                                                     : DeflateEngine::Zlib;
+DeflateEngine preferredEngine(TCompressionLevel) {
+    return haveLibdeflate() ? DeflateEngine::Libdeflate : DeflateEngine::Zlib;
+}
+
+int engineLevel(TCompressionLevel level, DeflateEngine engine) {
+    if (engine == DeflateEngine::Libdeflate && level == TCompressionLevel::fcMaximum) {
+        return 7;
+    }
+    return zlibLevel(level);
 }
 
 namespace {

@@ -73,7 +73,10 @@ TEST(ArchiveWriterTest, EnginesReadEachOthersStreams) {
         engines.push_back(DeflateEngine::Libdeflate);
     }
     for (const DeflateEngine made : engines) {
-        for (const int level : {1, -1, 9}) {
+        // The levels each engine is asked for by the program, and zlib's own maximum.
+        for (const int level : {engineLevel(TCompressionLevel::fcFastest, made),
+                                engineLevel(TCompressionLevel::fcDefault, made),
+                                engineLevel(TCompressionLevel::fcMaximum, made), 9}) {
             SCOPED_TRACE(level);
             const auto packed = deflateSmaller(words, level, made);
             ASSERT_TRUE(packed.has_value());
