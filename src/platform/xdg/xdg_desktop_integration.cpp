@@ -25,8 +25,10 @@ std::string join(const std::string& dir, const char* name) {
     return dir + "/" + name;
 }
 
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
+// A file name as Qt takes it: the bytes decoded as the file system encodes names, so that a
+// name that is not UTF-8 comes back unchanged.
+QString fileName(const std::string& path) {
+    return QFile::decodeName(path.c_str());
 }
 
 // What became of a file: Written also stands for removed.
@@ -36,7 +38,7 @@ enum class Write { Failed, Unchanged, Written };
 // rebuilt only when something changed.
 Write writeIfChanged(const std::string& path, const std::string& content) {
     const QByteArray bytes = QByteArray::fromStdString(content);
-    QFile existing(qs(path));
+    QFile existing(fileName(path));
     if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes) {
         return Write::Unchanged;
     }
@@ -53,7 +55,7 @@ Write writeIfChanged(const std::string& path, const std::string& content) {
 }
 
 Write removeIfPresent(const std::string& path) {
-    QFile file(qs(path));
+    QFile file(fileName(path));
     if (!file.exists()) {
         return Write::Unchanged;
     }
@@ -69,7 +71,7 @@ void runQuietly(const char* program, const std::string& argument) {
     QProcess process;
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(exe, QStringList{qs(argument)});
+    process.start(exe, QStringList{fileName(argument)});
     if (process.waitForStarted() && !process.waitForFinished(kToolTimeoutMs)) {
         process.kill();
         process.waitForFinished();
@@ -125,7 +127,7 @@ std::string XdgDesktopIntegration::fileTypeEntryFile() const {
 }
 
 bool XdgDesktopIntegration::fileTypeInstalled() const {
-    const QString home = qs(dataHome_);
+    const QString home = fileName(dataHome_);
     const QStringList found =
         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, kInstalledMimePackage);
     for (const QString& file : found) {
@@ -214,7 +216,7 @@ bool XdgDesktopIntegration::setRunAtLogin(bool on, const std::string& exe) {
 }
 
 bool XdgDesktopIntegration::isRunAtLogin(const std::string& exe) {
-    QFile file(qs(autostartFile()));
+    QFile file(fileName(autostartFile()));
     if (!file.open(QIODevice::ReadOnly)) {
         return false;
     }
