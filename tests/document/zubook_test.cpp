@@ -298,16 +298,31 @@ TEST_F(ZuBookTest, BadFilesShowTheArchiveErrorAndLeaveNoZuBookOpen) {
     writeNodeStream(tree, table);
     writeByHand(dir / "noitems.dua", {{"UserTable.tbl", table.bytes()}});
     writeByHand(dir / "notable.dua", {{"ItemRec.lst", std::string(4, '\0')}});
+    // Entries larger than a tree of one node can need: refused before they are unpacked.
+    const std::string noRecords(4, '\0');
+    writeByHand(dir / "bigstate.dua", {{"UserTable.tbl", table.bytes()},
+                                       {"ItemRec.lst", noRecords},
+                                       {"NodesState.ns", std::string(6, '\0')}});
+    writeByHand(dir / "bighot.dua", {{"UserTable.tbl", table.bytes()},
+                                     {"ItemRec.lst", noRecords},
+                                     {"HotFolders.hf", std::string(200, '\n')}});
+    writeByHand(dir / "bigitems.dua",
+                {{"UserTable.tbl", table.bytes()}, {"ItemRec.lst", std::string(15, '\0')}});
     const std::pair<std::string, std::string> cases[] = {
         {"missing.dua", "Data-file not found"},
         {"text.dua", "The data-file have different version..."},
         {"noitems.dua", "ItemRec.lst not found in archive"},
         {"notable.dua", "UserTable.tbl not found in archive"},
+        {"bigstate.dua", "NodesState.ns is larger than its ZuBook can need"},
+        {"bighot.dua", "HotFolders.hf is larger than its ZuBook can need"},
+        {"bigitems.dua", "ItemRec.lst is larger than its ZuBook can need"},
     };
     for (const auto& [name, message] : cases) {
         ui.errors.clear();
         EXPECT_FALSE(doc.load(dir / name));
-        EXPECT_EQ(ui.errors, (std::vector<std::string>{message})) << name;
+        // Every text names the file.
+        EXPECT_EQ(ui.errors, (std::vector<std::string>{message + " (" + (dir / name) + ")"}))
+            << name;
         EXPECT_EQ(doc.caption(), "Tarnu");
         EXPECT_TRUE(tree.empty());
         EXPECT_FALSE(archive.isOpen());
