@@ -17,7 +17,8 @@ namespace tarnu {
 namespace {
 
 [[noreturn]] void throwSystem(const std::string& what) {
-    throw Error(what + ": " + std::strerror(errno));
+    const int error = errno;
+    throw SystemError(what + ": " + systemReason(error), error);
 }
 
 }  // namespace
