@@ -31,8 +31,8 @@ ArchiveWriter::ArchiveWriter(const std::string& fileName, TCompressionLevel leve
       out_(kBlock) {
     try {
         file_ = std::make_unique<AtomicFile>(fileName, links);
-    } catch (const Error&) {
-        fail(kUnableToOpen, fileName_);
+    } catch (const Error& e) {
+        failNamed(e);
     }
 }
 
@@ -118,9 +118,18 @@ ArchiveTrailer ArchiveWriter::finish(const std::vector<ArchiveEntry>& entries) {
 void ArchiveWriter::commit() {
     try {
         file_->commit();
-    } catch (const Error&) {
-        fail(kUnableToOpen, fileName_);
+    } catch (const Error& e) {
+        failNamed(e);
     }
+}
+
+// "Unable to open data-file %s", with the system's reason when there is one.
+void ArchiveWriter::failNamed(const Error& e) const {
+    const std::string message = formatMessage(kUnableToOpen, fileName_);
+    if (const auto* system = dynamic_cast<const SystemError*>(&e)) {
+        throw SystemError(withDetail(message, systemReason(system->code())), system->code());
+    }
+    throw Error(message);
 }
 
 // Deflates the source onto the file while taking its CRC; false as soon as the output

@@ -15,6 +15,7 @@
 
 #include "archive/archive_format.h"
 #include "common/atomic_file.h"
+#include "common/error.h"
 #include "common/stream.h"
 
 namespace tarnu {
@@ -46,6 +47,7 @@ public:
     void commit();
 
 private:
+    [[noreturn]] void failNamed(const Error& e) const;
     void write(const void* data, std::size_t n);
     bool deflateEntry(ArchiveEntry& entry, Stream& source, std::int64_t expected);
     void copyRaw(ArchiveEntry& entry, Stream& source, std::int64_t expected);

@@ -210,43 +210,27 @@ void TZLBArchive::extractToStream(std::string_view name, Stream& target) {
     extractImpl(entries_[static_cast<std::size_t>(i)], target);
 }
 
+std::unique_ptr<EntryReader> TZLBArchive::openEntry(std::string_view name) {
+    const int i = indexOf(name);
+    if (i < 0) {
+        fail(kEntryNotFound, name);
+    }
+    return std::make_unique<EntryReader>(fileName_, entries_[static_cast<std::size_t>(i)],
+                                         VerifyFileCRC);
+}
+
 void TZLBArchive::extractImpl(const ArchiveEntry& entry, Stream& target) {
-    const auto file = openForReading(fileName_);
-    // A target that starts empty ends up holding exactly the entry, so the CRC of what is
-    // written is the CRC of the whole stream.
+    // A target that starts empty ends up holding exactly the entry, so the reader's CRC of
+    // the entry is the CRC of the whole stream; otherwise the stream's is compared after.
     const bool fresh = target.size() == 0 && target.position() == 0;
-    const bool runningCrc = VerifyFileCRC && fresh;
-    const std::int64_t total = entry.uncompressedSize;
+    EntryReader in(fileName_, entry, VerifyFileCRC && fresh);
     std::vector<unsigned char> buf(
-        static_cast<std::size_t>(std::min<std::int64_t>(total, std::int64_t(kBlock))));
-    std::unique_ptr<RangeInflater> inflater;
-    if (!entry.storedAsIs) {
-        inflater = std::make_unique<RangeInflater>(*file, entry.offset, entry.storedSize, kBlock);
-    }
-    std::uint32_t crc = 0;
-    for (std::int64_t done = 0; done < total;) {
-        const auto n =
-            static_cast<std::size_t>(std::min<std::int64_t>(total - done, std::int64_t(kBlock)));
-        if (inflater) {
-            if (!inflater->read(buf.data(), n)) {
-                fail(kCorrupted);
-            }
-        } else {
-            readArchive(*file, entry.offset + done, buf.data(), n);
-        }
+        static_cast<std::size_t>(std::min<std::int64_t>(in.size(), std::int64_t(kBlock))));
+    while (const std::size_t n = in.read(buf.data(), buf.size())) {
         target.write(buf.data(), n);
-        if (runningCrc) {
-            crc = crc32Update(crc, buf.data(), n);
-        }
-        done += static_cast<std::int64_t>(n);
     }
-    if (VerifyFileCRC) {
-        if (!fresh) {
-            crc = streamCrc(target);
-        }
-        if (crc != entry.crc) {
-            fail(kCrcFailed, entry.name);
-        }
+    if (VerifyFileCRC && !fresh && streamCrc(target) != entry.crc) {
+        fail(kCrcFailed, entry.name);
     }
 }
 

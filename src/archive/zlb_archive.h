@@ -4,11 +4,13 @@
 // catalog store: named entries (zlib-compressed or stored as is), a directory of 536-byte
 // records and a 40-byte trailer with a CRC-32 over the whole file.
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "archive/entry_reader.h"
 #include "common/stream.h"
 
 namespace tarnu {
@@ -39,6 +41,9 @@ public:
     int entryCount() const;
 
     void extractToStream(std::string_view name, Stream& target);
+    // The entry as a stream that inflates as it is read, for entries too large to hold
+    // whole; "%s not found in archive" when absent. The CRC is checked at its end.
+    std::unique_ptr<EntryReader> openEntry(std::string_view name);
     void extractToDirectory(std::string_view name, const std::string& directory);
     void extractToDirectory(int position, const std::string& directory);
 

@@ -25,7 +25,7 @@ constexpr int kMaxLinkDepth = 40;
 constexpr int kNameTries = 100;
 
 [[noreturn]] void failWrite(const std::string& path, int error) {
-    throw Error("Unable to write " + path + ": " + std::strerror(error));
+    throw SystemError("Unable to write " + path + ": " + systemReason(error), error);
 }
 
 // Where a chain of symbolic links ends; a dangling link names the file to create.
@@ -124,7 +124,7 @@ AtomicFile::AtomicFile(const std::string& path, Links links)
     if (fd < 0) {
         failWrite(target_, EEXIST);
     }
-    stream_ = std::make_unique<FileStream>(FileStream::Adopt{fd});
+    stream_ = std::make_unique<FileStream>(FileStream::Adopt{fd, target_});
 }
 
 AtomicFile::~AtomicFile() {

@@ -17,7 +17,8 @@ namespace tarnu {
 namespace {
 
 [[noreturn]] void throwSystem(const std::string& what) {
-    throw Error(what + ": " + std::strerror(errno));
+    const int error = errno;
+    throw SystemError(what + ": " + systemReason(error), error);
 }
 
 }  // namespace
@@ -81,7 +82,7 @@ std::string MemoryStream::takeBytes() {
     return std::exchange(bytes_, {});
 }
 
-FileStream::FileStream(const std::string& path, Mode mode) {
+FileStream::FileStream(const std::string& path, Mode mode) : name_(path) {
     int flags = O_CLOEXEC;
     switch (mode) {
         case Mode::Read:
@@ -140,7 +141,7 @@ void FileStream::write(const void* buffer, std::size_t n) {
             if (errno == EINTR) {
                 continue;
             }
-            throw Error("Stream write error");
+            failWrite();
         }
         done += static_cast<std::size_t>(put);
     }
@@ -164,14 +165,19 @@ std::int64_t FileStream::size() const {
 
 void FileStream::resize(std::int64_t size) {
     if (::ftruncate(fd_, size) != 0) {
-        throw Error("Stream write error");
+        failWrite();
     }
 }
 
 void FileStream::sync() {
     if (::fsync(fd_) != 0) {
-        throw Error("Stream write error");
+        failWrite();
     }
+}
+
+void FileStream::failWrite() const {
+    const int error = errno;
+    throw SystemError(withDetail("Stream write error", name_ + ": " + systemReason(error)), error);
 }
 
 }  // namespace tarnu

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace tarnu {
 
@@ -60,10 +61,12 @@ public:
     // Raises Error with the system's reason when the file cannot be opened.
     FileStream(const std::string& path, Mode mode);
     // Takes over a descriptor that is open already, and closes it in the end.
+    // name is the file that messages name.
     struct Adopt {
         int fd;
+        std::string name;
     };
-    explicit FileStream(Adopt adopt) : fd_(adopt.fd) {}
+    explicit FileStream(Adopt adopt) : fd_(adopt.fd), name_(std::move(adopt.name)) {}
     ~FileStream() override;
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;
@@ -79,10 +82,15 @@ public:
     std::size_t readAt(std::int64_t offset, void* buffer, std::size_t n) const;
     // Flushes the file's data to the disk.
     void sync();
+    // Failures of writing raise SystemError: "Stream write error (file: reason)".
+    const std::string& name() const { return name_; }
     int fd() const { return fd_; }
 
 private:
+    [[noreturn]] void failWrite() const;
+
     int fd_ = -1;
+    std::string name_;
     std::int64_t pos_ = 0;
 };
 

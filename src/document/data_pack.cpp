@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <system_error>
 #include <utility>
+#include <vector>
 
+#include "common/atomic_file.h"
+#include "common/error.h"
 #include "common/path.h"
 #include "common/stream.h"
 #include "common/text_lines.h"
@@ -35,18 +38,21 @@ std::int64_t regularFileSize(const std::string& path) {
     return ec ? -1 : static_cast<std::int64_t>(size);
 }
 
-// Copies beside the target and moves the copy into place, so that a failure half-way
-// never leaves a half-written data pack.
+// Copies beside the target and moves the copy into place, flushed, so that neither a failure
+// half-way nor a crash or a power loss leaves a half-written data pack.
 void copyFileSafely(const std::string& from, const std::string& to, std::error_code& ec) {
-    const std::string partial = to + ".new";
-    std::filesystem::copy_file(from, partial, std::filesystem::copy_options::overwrite_existing,
-                               ec);
-    if (!ec) {
-        std::filesystem::rename(partial, to, ec);
-    }
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
+    try {
+        FileStream in(from, FileStream::Mode::Read);
+        AtomicFile out(to);
+        std::vector<char> buffer(1 << 20);
+        while (const std::size_t n = in.read(buffer.data(), buffer.size())) {
+            out.stream().write(buffer.data(), n);
+        }
+        out.commit();
+    } catch (const SystemError& e) {
+        ec = std::error_code(e.code(), std::generic_category());
+    } catch (const Error&) {
+        ec = std::make_error_code(std::errc::io_error);
     }
 }
 

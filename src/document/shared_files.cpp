@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/stream.h"
+#include "common/system_memory.h"
 #include "model/node_stream.h"
 
 namespace tarnu {
@@ -53,8 +54,12 @@ std::string SharedTree::toBytes() const {
 
 void SharedTree::loadBytes(const std::string& bytes, IconCache& icons) {
     MemoryStream in(bytes);
+    loadStream(in, icons);
+}
+
+void SharedTree::loadStream(Stream& in, IconCache& icons) {
     try {
-        keepOneRoot(readNodeStream(tree_, in));
+        keepOneRoot(readNodeStream(tree_, in, availableMemory()));
     } catch (...) {
         keepOneRoot(std::vector<Node*>(tree_.topLevel()));
         throw;
@@ -112,20 +117,20 @@ void SharedTree::save(TZLBArchive& archive, const std::string& zubookPath) const
 
 void SharedTree::load(TZLBArchive& archive, const std::string& zubookPath, IconCache& icons) {
     archive.open(zubookPath);
-    MemoryStream content;
     try {
         if (archive.indexOf(kSharedFilesEntry) < 0) {
             archive.close();
             root()->setExpanded(true);
             return;
         }
-        archive.extractToStream(kSharedFilesEntry, content);
+        const auto in = archive.openEntry(kSharedFilesEntry);
+        loadStream(*in, icons);
+        in->finish();
     } catch (...) {
         archive.close();
         throw;
     }
     archive.close();
-    loadBytes(content.bytes(), icons);
 }
 
 }  // namespace tarnu

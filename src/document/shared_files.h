@@ -40,6 +40,8 @@ public:
     // Replaces the tree from a node stream, drops shared files that no longer exist and gives
     // every node its icon.
     void loadBytes(const std::string& bytes, IconCache& icons);
+    // The same from a stream, read as it comes.
+    void loadStream(Stream& in, IconCache& icons);
 
     // Writes the entry into the ZuBook archive at path (added or replaced).
     void save(TZLBArchive& archive, const std::string& zubookPath) const;

@@ -9,6 +9,7 @@
 
 #include "common/error.h"
 #include "common/path.h"
+#include "common/system_memory.h"
 #include "document/messages.h"
 #include "document/zubook_entries.h"
 #include "document/zubook_file.h"
@@ -167,9 +168,9 @@ void ZuBookDocument::applyLinkRecords(const std::string& itemRec, const std::vec
 bool ZuBookDocument::load(const std::string& path) {
     close();
     parts_.ui.setStatus(kStatusPanel, kLoadingStatus);
-    std::optional<std::string> sharedFiles;
+    std::optional<std::string> sharedFailure;
     try {
-        sharedFiles = readTree(path);
+        sharedFailure = readTree(path);
     } catch (const Error& e) {
         parts_.archive.close();
         parts_.ui.setStatus(kStatusPanel, "");
@@ -180,12 +181,8 @@ bool ZuBookDocument::load(const std::string& path) {
     parts_.ui.setStatus(kStatusPanel, "");
     setCaption(std::string(kZuBookCaptionPrefix) + path::captionPath(path, parts_.programDir));
     showParts(true);
-    if (sharedFiles) {
-        try {
-            parts_.shared.loadBytes(*sharedFiles, parts_.icons);
-        } catch (const Error& e) {
-            parts_.ui.showError(e.what());
-        }
+    if (sharedFailure) {
+        parts_.ui.showError(*sharedFailure);
     }
     recount();
     listener_->zuBookLoaded();
@@ -196,20 +193,32 @@ std::optional<std::string> ZuBookDocument::readTree(const std::string& path) {
     // Views hear of one reset, not of every node read; a failure leaves the tree empty.
     ZuTree::Rebuild rebuild(parts_.tree);
     try {
-        ZuBookFile entries = readZuBookFile(parts_.archive, path);
-        MemoryStream table(std::move(entries.userTable));
-        std::vector<Node*> order = readNodeStream(parts_.tree, table);
+        ZuBookReader reader(parts_.archive, path);
+        std::vector<Node*> order = reader.readTree(parts_.tree, availableMemory());
         // Positions count nodes in the order the saved tree was written, which may differ
         // from this machine's sorting: apply them before anything looks at sorted children.
-        applyLinkRecords(entries.itemRec, order);
-        if (entries.nodesState) {
-            applyNodesState(*entries.nodesState, order);
+        applyLinkRecords(reader.itemRecords(order.size()), order);
+        if (auto nodesState = reader.nodesState(order.size())) {
+            applyNodesState(*nodesState, order);
         }
-        if (entries.hotFolders) {
-            parts_.hotFolders.read(parts_.tree, *entries.hotFolders);
+        if (auto hotFolders = reader.hotFolders(parts_.tree)) {
+            parts_.hotFolders.read(parts_.tree, *hotFolders);
+        }
+        std::vector<Node*>().swap(order);
+        std::optional<std::string> sharedFailure;
+        try {
+            if (auto shared = reader.sharedFiles()) {
+                reader.naming([&] {
+                    parts_.shared.loadStream(*shared, parts_.icons);
+                    shared->finish();
+                    return 0;
+                });
+            }
+        } catch (const Error& e) {
+            sharedFailure = e.what();
         }
         parts_.links.checkLinks();
-        return std::move(entries.sharedFiles);
+        return sharedFailure;
     } catch (const Error&) {
         parts_.tree.clear();  // the delete hook releases what the partial tree took
         throw;

@@ -110,7 +110,8 @@ private:
     void nodeChanged(const Node*) override { setModified(true); }
 
     void setModified(bool modified);
-    // Reads the file's tree and records; returns its shared-files entry.
+    // Reads the file's tree, records and shared tree; returns the shared tree's error, which
+    // does not fail the load.
     std::optional<std::string> readTree(const std::string& path);
     void writeOffThisThread(const ZuBookSnapshot& snapshot, const std::string& path);
     void applyLinkRecords(const std::string& itemRec, const std::vector<Node*>& order);

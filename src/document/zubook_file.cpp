@@ -21,14 +21,6 @@ std::optional<std::string> extractIfPresent(TZLBArchive& archive, std::string_vi
     return content.takeBytes();
 }
 
-std::string extractRequired(TZLBArchive& archive, std::string_view name) {
-    auto bytes = extractIfPresent(archive, name);
-    if (!bytes) {
-        throw Error(formatMessage("%s not found in archive", name));
-    }
-    return std::move(*bytes);
-}
-
 // Runs the steps with the archive open, closing it whatever happens.
 template <typename Steps>
 auto withArchive(TZLBArchive& archive, Steps steps) {
@@ -42,20 +34,115 @@ auto withArchive(TZLBArchive& archive, Steps steps) {
     }
 }
 
+// Records are 10 bytes each, at most one per node, then a count.
+std::int64_t itemRecordsLimit(std::size_t nodeCount) {
+    return 10 * static_cast<std::int64_t>(nodeCount) + 4;
+}
+
+// Ten slots of three lines: a digit, a parent path and a caption. No path is longer than
+// all captions and their separators together.
+std::int64_t hotFoldersLimit(const ZuTree& tree) {
+    std::int64_t captions = 0;
+    tree.forEachInFlatOrder([&](Node* node) {
+        captions += static_cast<std::int64_t>(node->text(kColCaption).size()) + 1;
+        return true;
+    });
+    return HotFolderTable::kSlots * (8 + captions);
+}
+
 }  // namespace
 
-ZuBookFile readZuBookFile(TZLBArchive& archive, const std::string& path) {
-    return withArchive(archive, [&] {
-        archive.open(path);
-        ZuBookFile file;
-        file.userTable = extractRequired(archive, kUserTableEntry);
-        file.itemRec = extractRequired(archive, kItemRecEntry);
-        file.plugIns = extractIfPresent(archive, kPlugInsEntry);
-        file.hotFolders = extractIfPresent(archive, kHotFoldersEntry);
-        file.nodesState = extractIfPresent(archive, kNodesStateEntry);
-        file.sharedFiles = extractIfPresent(archive, kSharedFilesEntry);
-        return file;
+ZuBookReader::ZuBookReader(TZLBArchive& archive, const std::string& path)
+    : archive_(archive), path_(path) {
+    naming([&] {
+        archive_.open(path_);
+        for (std::string_view name : {kUserTableEntry, kItemRecEntry}) {
+            if (archive_.indexOf(name) < 0) {
+                archive_.close();
+                throw Error(formatMessage(archive_messages::kEntryNotFound, name));
+            }
+        }
+        return 0;
     });
+}
+
+ZuBookReader::~ZuBookReader() {
+    archive_.close();
+}
+
+void ZuBookReader::rethrowNamed(const Error& e) const {
+    const std::string_view text = e.what();
+    if (text.find(path_) != std::string_view::npos) {
+        throw;
+    }
+    throw Error(withDetail(text, path_));
+}
+
+std::vector<Node*> ZuBookReader::readTree(ZuTree& tree, std::size_t memoryBudget) {
+    return naming([&] {
+        const auto in = archive_.openEntry(kUserTableEntry);
+        std::vector<Node*> order = readNodeStream(tree, *in, memoryBudget);
+        in->finish();
+        return order;
+    });
+}
+
+std::optional<std::string> ZuBookReader::boundedEntry(std::string_view name, std::int64_t limit) {
+    return naming([&]() -> std::optional<std::string> {
+        const int i = archive_.indexOf(name);
+        if (i < 0) {
+            return std::nullopt;
+        }
+        if (archive_.entries()[static_cast<std::size_t>(i)].uncompressedSize > limit) {
+            throw Error(formatMessage(kEntryTooLarge, name));
+        }
+        return extractIfPresent(archive_, name);
+    });
+}
+
+std::string ZuBookReader::itemRecords(std::size_t nodeCount) {
+    return *boundedEntry(kItemRecEntry, itemRecordsLimit(nodeCount));
+}
+
+std::optional<std::string> ZuBookReader::nodesState(std::size_t nodeCount) {
+    return boundedEntry(kNodesStateEntry, static_cast<std::int64_t>(nodeCount) + 4);
+}
+
+std::optional<std::string> ZuBookReader::hotFolders(const ZuTree& tree) {
+    return boundedEntry(kHotFoldersEntry, hotFoldersLimit(tree));
+}
+
+std::unique_ptr<EntryReader> ZuBookReader::sharedFiles() {
+    return naming([&]() -> std::unique_ptr<EntryReader> {
+        if (archive_.indexOf(kSharedFilesEntry) < 0) {
+            return nullptr;
+        }
+        return archive_.openEntry(kSharedFilesEntry);
+    });
+}
+
+std::optional<std::int64_t> ZuBookReader::entrySize(std::string_view name) const {
+    const int i = archive_.indexOf(name);
+    if (i < 0) {
+        return std::nullopt;
+    }
+    return archive_.entries()[static_cast<std::size_t>(i)].uncompressedSize;
+}
+
+std::optional<std::string> ZuBookReader::wholeEntry(std::string_view name) {
+    return naming([&] { return extractIfPresent(archive_, name); });
+}
+
+ZuBookFile readZuBookFile(TZLBArchive& archive, const std::string& path) {
+    ZuBookReader reader(archive, path);
+    ZuBookFile file;
+    file.userTable = *reader.wholeEntry(kUserTableEntry);
+    file.itemRec = *reader.wholeEntry(kItemRecEntry);
+    file.plugIns = reader.wholeEntry(kPlugInsEntry);
+    file.hotFolders = reader.wholeEntry(kHotFoldersEntry);
+    file.nodesState = reader.wholeEntry(kNodesStateEntry);
+    file.sharedFiles = reader.wholeEntry(kSharedFilesEntry);
+    return file;
 }
 
 std::optional<std::string> readPlugInData(TZLBArchive& archive, const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include "common/error.h"
 #include "common/stream.h"
+#include "common/system_memory.h"
 #include "common/text_lines.h"
 #include "document/zubook_entries.h"
 #include "model/node_stream.h"
@@ -35,16 +36,12 @@ std::string hex(unsigned value) {
     return buffer;
 }
 
-void describeTree(std::string& out, std::string_view userTable, std::string_view itemRec,
-                  const std::optional<std::string>& nodesState) {
-    AsciiCollation collation;
-    ZuTree tree(collation);
-    MemoryStream in{std::string(userTable)};
-    auto order = readNodeStream(tree, in);
+void describeTree(std::string& out, ZuBookReader& reader, ZuTree& tree) {
+    auto order = reader.readTree(tree, availableMemory());
     std::map<const Node*, ItemRecord> records;
-    matchItemRecords(order, readItemRecords(itemRec),
+    matchItemRecords(order, readItemRecords(reader.itemRecords(order.size())),
                      [&](Node& node, const ItemRecord& r) { records[&node] = r; });
-    if (nodesState) {
+    if (auto nodesState = reader.nodesState(order.size())) {
         applyNodesState(*nodesState, order);
     }
     out += "Tree: " + std::to_string(order.size()) + " nodes\n";
@@ -78,11 +75,14 @@ void describeHotFolders(std::string& out, std::string_view entry) {
     }
 }
 
-void describeShared(std::string& out, std::string_view entry) {
+void describeShared(std::string& out, ZuBookReader& reader, EntryReader& in) {
     AsciiCollation collation;
     ZuTree tree(collation);
-    MemoryStream in{std::string(entry)};
-    auto order = readNodeStream(tree, in);
+    auto order = reader.naming([&] {
+        auto read = readNodeStream(tree, in, availableMemory());
+        in.finish();
+        return read;
+    });
     out += "Shared files:\n";
     for (const Node* node : order) {
         std::string line(2 * (depthOf(node) + 1), ' ');
@@ -95,17 +95,19 @@ void describeShared(std::string& out, std::string_view entry) {
 
 }  // namespace
 
-std::string describeZuBook(const ZuBookFile& file) {
+std::string describeZuBook(ZuBookReader& reader) {
     std::string out;
-    describeTree(out, file.userTable, file.itemRec, file.nodesState);
-    if (file.hotFolders) {
-        describeHotFolders(out, *file.hotFolders);
+    AsciiCollation collation;
+    ZuTree tree(collation);
+    describeTree(out, reader, tree);
+    if (auto hotFolders = reader.hotFolders(tree)) {
+        describeHotFolders(out, *hotFolders);
     }
-    if (file.sharedFiles) {
-        describeShared(out, *file.sharedFiles);
+    if (auto shared = reader.sharedFiles()) {
+        describeShared(out, reader, *shared);
     }
-    if (file.plugIns) {
-        out += "Plug-in data: " + std::to_string(file.plugIns->size()) + " bytes\n";
+    if (auto size = reader.entrySize(kPlugInsEntry)) {
+        out += "Plug-in data: " + std::to_string(*size) + " bytes\n";
     }
     return out;
 }

@@ -13,9 +13,9 @@
 namespace tarnu {
 
 // The tree in the order the file stores it, with every column, link record and expansion
-// flag, then the hot folders and the shared tree. Raises "Stream read error" on a damaged
-// node stream.
-std::string describeZuBook(const ZuBookFile& file);
+// flag, then the hot folders and the shared tree. Raises as the reader does, "Stream read
+// error" on a damaged node stream.
+std::string describeZuBook(ZuBookReader& reader);
 
 // Builds ZuFolders from an outline: one node per line, two blanks of indent per level,
 // "name | comment"; blank lines and lines starting with "#" are skipped. Raises an Error

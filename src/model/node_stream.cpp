@@ -135,7 +135,16 @@ void writeNodeStream(const ZuTree& tree, Stream& out) {
     w.flush();
 }
 
-std::vector<Node*> readNodeStream(ZuTree& tree, Stream& in) {
+std::size_t nodeMemory(std::size_t textBytes) {
+    // The allocator rounds each block up and keeps a word of its own; vectors that grow by
+    // doubling hold up to twice their pointers.
+    constexpr std::size_t kAllocation = 16;
+    constexpr std::size_t kPointers = 3 * sizeof(Node*);
+    const std::size_t texts = textBytes > 0 ? textBytes + kAllocation : 0;
+    return sizeof(Node) + kAllocation + kPointers + texts;
+}
+
+std::vector<Node*> readNodeStream(ZuTree& tree, Stream& in, std::size_t memoryBudget) {
     tree.clear();
     std::vector<Node*> order;
     BufferedReader r(in);
@@ -151,6 +160,7 @@ std::vector<Node*> readNodeStream(ZuTree& tree, Stream& in) {
     std::vector<Level> stack{{nullptr, topCount}};
     std::vector<std::string> values;
     unsigned char header[kNodeHeaderLength];
+    std::size_t used = 0;
     while (!stack.empty()) {
         if (stack.back().remaining <= 0) {
             stack.pop_back();
@@ -180,6 +190,14 @@ std::vector<Node*> readNodeStream(ZuTree& tree, Stream& in) {
             } else {
                 r.skip(length);  // past the last column
             }
+        }
+        std::size_t textBytes = 0;
+        for (const std::string& value : values) {
+            textBytes += value.size();
+        }
+        used += nodeMemory(textBytes);
+        if (used > memoryBudget) {
+            throw Error(std::string(kTreeTooLarge));
         }
         tree.setTexts(node, values);
         stack.push_back({node, childCount});

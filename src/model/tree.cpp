@@ -34,8 +34,8 @@ void Node::assignValues(const std::string_view* texts, int count) {
     for (int i = 0; i < count; ++i) {
         size += static_cast<std::uint32_t>(texts[i].size());
     }
-    // One exact allocation per node keeps a million-node tree small.
-    auto buffer = std::make_unique_for_overwrite<char[]>(size);
+    // One exact allocation per node keeps a million-node tree small; none for empty texts.
+    auto buffer = size > 0 ? std::make_unique_for_overwrite<char[]>(size) : nullptr;
     std::uint32_t at = 0;
     for (int i = 0; i < count; ++i) {
         std::copy(texts[i].begin(), texts[i].end(), buffer.get() + at);

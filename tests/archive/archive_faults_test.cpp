@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "archive/archive_test_util.h"
+#include "archive/archive_writer.h"
 #include "archive/zlb_archive.h"
 
 namespace tarnu {
@@ -73,7 +74,8 @@ TEST_F(ArchiveFaultTest, ReadOnlyDirectoryFailsTheAdd) {
     }
     ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
     MemoryStream in(std::string("x"));
-    EXPECT_EQ(errorOf([&] { archive.addStream("four", in); }), "Unable to open data-file " + file);
+    EXPECT_EQ(errorOf([&] { archive.addStream("four", in); }),
+              "Unable to open data-file " + file + " (Permission denied)");
     ::chmod(dir.path().c_str(), 0755);
     expectUnchanged();
 }
@@ -120,6 +122,22 @@ TEST_F(ArchiveFaultTest, FailedDeleteReportsTheArchiveName) {
     EXPECT_EQ(errorOf([&] { archive.deleteEntry("one"); }), "Unable to open data-file " + file);
     EXPECT_EQ(archive.entryCount(), 3);
     EXPECT_EQ(dir.leftovers(), std::vector<std::string>{});
+}
+
+TEST_F(ArchiveFaultTest, EntryNameWithANulIsShownWhole) {
+    using namespace std::string_literals;
+    const std::string path = dir / "nul.dua";
+    writeArchive(path, {{"bad\0name"s, "x"}}, TCompressionLevel::fcMaximum);
+    std::string bytes = readFile(path);
+    bytes[0] = 'y';  // the entry is stored as is at the start
+    writeFile(path, bytes);
+    TZLBArchive reader;
+    reader.VerifyArchiveCRC = false;
+    reader.VerifyFileCRC = true;
+    reader.open(path);
+    MemoryStream out;
+    EXPECT_EQ(errorOf([&] { reader.extractToStream("bad\0name"s, out); }),
+              "bad\\0name failed CRC check");
 }
 
 TEST_F(ArchiveFaultTest, DamagedFilesAreRefused) {

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include "archive/archive_test_util.h"
+#include "archive/archive_writer.h"
+#include "archive/zlb_archive.h"
 
 namespace tarnu {
 namespace {
@@ -62,6 +64,33 @@ TEST(AtomicFileTest, KilledWriterLeavesTheOldFileAndNoTemporaryForGood) {
     EXPECT_FALSE(std::filesystem::exists(stale));
     EXPECT_TRUE(std::filesystem::exists(live));
     EXPECT_TRUE(std::filesystem::exists(foreign));
+}
+
+// A real save in a child process, killed at moments from before its first write to after
+// its rename: the archive is always the old one or the new one, whole, and nothing is left.
+TEST(AtomicFileTest, SaveKilledAtAnyMomentLeavesAWholeArchiveAndNothingElse) {
+    test::ScratchDir dir;
+    const std::string book = dir / "book.dua";
+    writeArchive(book, {{"a", "old"}}, TCompressionLevel::fcMaximum);
+    const std::string big = test::text(4 << 20);
+    for (const int delayMs : {0, 2, 10, 40, 120, 400}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            writeArchive(book, {{"a", big}}, TCompressionLevel::fcMaximum);
+            ::_exit(0);
+        }
+        ::usleep(static_cast<useconds_t>(delayMs) * 1000);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        TZLBArchive check;
+        check.VerifyFileCRC = true;
+        check.open(book);
+        MemoryStream content;
+        check.extractToStream("a", content);
+        EXPECT_TRUE(content.bytes() == "old" || content.bytes() == big) << delayMs << " ms";
+        EXPECT_EQ(dir.leftovers(), std::vector<std::string>{}) << delayMs << " ms";
+    }
 }
 
 TEST(AtomicFileTest, LinksModesAndFailures) {

@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <random>
 #include <thread>
 
 #include "common/bytes.h"
@@ -14,6 +15,7 @@
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_ui.h"
+#include "support/small_tmpfs.h"
 
 namespace tarnu {
 namespace {
@@ -298,16 +300,31 @@ TEST_F(ZuBookTest, BadFilesShowTheArchiveErrorAndLeaveNoZuBookOpen) {
     writeNodeStream(tree, table);
     writeByHand(dir / "noitems.dua", {{"UserTable.tbl", table.bytes()}});
     writeByHand(dir / "notable.dua", {{"ItemRec.lst", std::string(4, '\0')}});
+    // Entries larger than a tree of one node can need: refused before they are unpacked.
+    const std::string noRecords(4, '\0');
+    writeByHand(dir / "bigstate.dua", {{"UserTable.tbl", table.bytes()},
+                                       {"ItemRec.lst", noRecords},
+                                       {"NodesState.ns", std::string(6, '\0')}});
+    writeByHand(dir / "bighot.dua", {{"UserTable.tbl", table.bytes()},
+                                     {"ItemRec.lst", noRecords},
+                                     {"HotFolders.hf", std::string(200, '\n')}});
+    writeByHand(dir / "bigitems.dua",
+                {{"UserTable.tbl", table.bytes()}, {"ItemRec.lst", std::string(15, '\0')}});
     const std::pair<std::string, std::string> cases[] = {
         {"missing.dua", "Data-file not found"},
         {"text.dua", "The data-file have different version..."},
         {"noitems.dua", "ItemRec.lst not found in archive"},
         {"notable.dua", "UserTable.tbl not found in archive"},
+        {"bigstate.dua", "NodesState.ns is larger than its ZuBook can need"},
+        {"bighot.dua", "HotFolders.hf is larger than its ZuBook can need"},
+        {"bigitems.dua", "ItemRec.lst is larger than its ZuBook can need"},
     };
     for (const auto& [name, message] : cases) {
         ui.errors.clear();
         EXPECT_FALSE(doc.load(dir / name));
-        EXPECT_EQ(ui.errors, (std::vector<std::string>{message})) << name;
+        // Every text names the file.
+        EXPECT_EQ(ui.errors, (std::vector<std::string>{message + " (" + (dir / name) + ")"}))
+            << name;
         EXPECT_EQ(doc.caption(), "Tarnu");
         EXPECT_TRUE(tree.empty());
         EXPECT_FALSE(archive.isOpen());
@@ -331,6 +348,40 @@ TEST_F(ZuBookTest, SaveNeverLeavesAHalfWrittenFile) {
     EXPECT_EQ(ui.errors.size(), 2u);
     EXPECT_EQ(dir.leftovers(), std::vector<std::string>{});
     EXPECT_EQ(ui.status[1], "");
+}
+
+TEST_F(ZuBookTest, FullAndReadOnlyDisksNameTheFileAndTheReason) {
+    std::filesystem::create_directory(dir / "small");
+    std::filesystem::create_directory(dir / "ro");
+    testing::SmallTmpfs small(dir / "small", "64k");
+    testing::SmallTmpfs readOnly(dir / "ro", "64k", true);
+    if (!small.mounted() || !readOnly.mounted()) {
+        GTEST_SKIP() << "no right to mount a tmpfs";
+    }
+    Node* folder = add(nullptr, ":Big", kKindZuFolder);
+    const std::string book = dir / "small/book.dua";
+    ASSERT_TRUE(doc.save(book));
+    const std::string before = readFile(book);
+    // Comments that hardly compress, twice what the disk holds.
+    std::mt19937 rng(7);
+    for (int i = 0; i < 40; ++i) {
+        std::string noise(4096, ' ');
+        for (char& c : noise) {
+            c = static_cast<char>('!' + rng() % 90);
+        }
+        tree.setText(add(folder, "n" + std::to_string(i), kKindFile, "/f"), kColComment, noise);
+    }
+    EXPECT_FALSE(doc.save(book));
+    EXPECT_EQ(ui.errors, (std::vector<std::string>{"Stream write error (" + book +
+                                                   ": No space left on device)"}));
+    EXPECT_EQ(readFile(book), before);
+    EXPECT_EQ(dir.leftovers(), std::vector<std::string>{});
+
+    ui.errors.clear();
+    EXPECT_FALSE(doc.save(dir / "ro/book.dua"));
+    EXPECT_EQ(ui.errors,
+              (std::vector<std::string>{"Unable to open data-file " + (dir / "ro/book.dua") +
+                                        " (Read-only file system)"}));
 }
 
 TEST_F(ZuBookTest, SnapshotWrittenOnAnotherThreadLoadsBackThroughALink) {

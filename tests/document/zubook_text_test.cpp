@@ -59,7 +59,8 @@ TEST(ZuBookText, DescriptionShowsEveryPartOfTheFile) {
     testing::ScratchDir dir;
     TZLBArchive archive;
     writeZuBookFile(archive, dir / "b.dua", tree, hotFolders, shared, std::string("pp"));
-    const std::string text = describeZuBook(readZuBookFile(archive, dir / "b.dua"));
+    ZuBookReader reader(archive, dir / "b.dua");
+    const std::string text = describeZuBook(reader);
     EXPECT_EQ(text,
               "Tree: 3 nodes\n"
               "  :Docs  ZuFolder  expanded\n"

@@ -6,9 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "document/zubook.h"
-#include "support/fakes.h"
-#include "support/scripted_ui.h"
+#include "support/fake_document.h"
 
 namespace {
 
@@ -29,22 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fwrite(data, 1, size, f);
         std::fclose(f);
     }
-    tarnu::testing::FakeIcons iconPort;
-    tarnu::testing::FakeMessages messages;
-    tarnu::testing::FakeLinkServices links;
-    tarnu::testing::ScriptedUi ui;
-    tarnu::AsciiCollation collation;
-    tarnu::ZuTree tree(collation);
-    tarnu::IconCache icons(iconPort);
-    tarnu::TZLBArchive archive;
-    archive.VerifyArchiveCRC = size % 2 == 0;  // half the runs get past the CRC
-    tarnu::HotFolderTable hotFolders;
-    tarnu::SharedTree shared(collation);
-    tree.setDeleteHook([&](tarnu::Node& n) { hotFolders.forget(&n); });
-    tarnu::ZuBookDocument doc(
-        tarnu::ZuBookParts{tree, icons, archive, hotFolders, shared, links, ui, messages, dir});
-    if (doc.load(path)) {
-        doc.save(dir + "/out.dua");
+    tarnu::testing::FakeDocument parts(dir);
+    parts.archive.VerifyArchiveCRC = size % 2 == 0;  // half the runs get past the CRC
+    if (parts.doc.load(path)) {
+        parts.doc.save(dir + "/out.dua");
     }
     return 0;
 }

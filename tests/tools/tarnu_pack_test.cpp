@@ -140,7 +140,8 @@ TEST_F(TarnuPackTest, BuildsAZuBookFromAnOutlineAndPrintsIt) {
     ASSERT_EQ(pack({"create", dir / "plain.dua", dir / "a"}).exit, 0);
     Outcome notBook = pack({"book", dir / "plain.dua"});
     EXPECT_EQ(notBook.exit, 1);
-    EXPECT_EQ(notBook.err, "tarnu-pack: UserTable.tbl not found in archive\n");
+    EXPECT_EQ(notBook.err,
+              "tarnu-pack: UserTable.tbl not found in archive (" + (dir / "plain.dua") + ")\n");
     std::string bytes = readFile(book);
     bytes.resize(bytes.size() - 1);
     writeFile(book, bytes);

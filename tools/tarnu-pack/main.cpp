@@ -188,8 +188,8 @@ std::string readWholeFile(const std::string& path) {
 int cmdBook(const Options&, Args args) {
     TZLBArchive archive;
     archive.VerifyFileCRC = true;
-    const auto file = tarnu::readZuBookFile(archive, args[0]);
-    const std::string text = tarnu::describeZuBook(file);
+    tarnu::ZuBookReader reader(archive, args[0]);
+    const std::string text = tarnu::describeZuBook(reader);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }
