@@ -17,6 +17,7 @@
 #include "common/bytes.h"
 #include "model/node_stream.h"
 #include "support/fake_document.h"
+#include "support/repeat_source.h"
 #include "support/scratch_dir.h"
 
 namespace tarnu {
@@ -29,42 +30,6 @@ bool fullSize() {
     return full != nullptr && std::string_view(full) == "1";
 }
 
-// A head, then a unit repeated count times, produced as it is read.
-class RepeatSource final : public Stream {
-public:
-    RepeatSource(std::string head, std::string unit, std::int64_t count)
-        : head_(std::move(head)), unit_(std::move(unit)), count_(count) {}
-
-    std::size_t read(void* buffer, std::size_t n) override {
-        auto* out = static_cast<char*>(buffer);
-        std::size_t done = 0;
-        while (done < n && pos_ < size()) {
-            const std::int64_t inUnits = pos_ - static_cast<std::int64_t>(head_.size());
-            const std::string& from = inUnits < 0 ? head_ : unit_;
-            const auto at = static_cast<std::size_t>(
-                inUnits < 0 ? pos_ : inUnits % static_cast<std::int64_t>(unit_.size()));
-            const std::size_t take = std::min(n - done, from.size() - at);
-            std::memcpy(out + done, from.data() + at, take);
-            done += take;
-            pos_ += static_cast<std::int64_t>(take);
-        }
-        return done;
-    }
-    void write(const void*, std::size_t) override {}
-    std::int64_t position() const override { return pos_; }
-    void seek(std::int64_t position) override { pos_ = position; }
-    std::int64_t size() const override {
-        return static_cast<std::int64_t>(head_.size()) +
-               count_ * static_cast<std::int64_t>(unit_.size());
-    }
-    void resize(std::int64_t) override {}
-
-private:
-    std::string head_, unit_;
-    std::int64_t count_;
-    std::int64_t pos_ = 0;
-};
-
 std::string i32s(std::initializer_list<std::int32_t> values) {
     std::string out;
     for (std::int32_t v : values) {
@@ -74,13 +39,13 @@ std::string i32s(std::initializer_list<std::int32_t> values) {
 }
 
 void writeBomb(const std::string& path, const std::vector<std::string>& names,
-               const std::function<RepeatSource(const std::string&)>& content) {
+               const std::function<testing::RepeatSource(const std::string&)>& content) {
     ArchiveWriter out(path, TCompressionLevel::fcFastest);
     std::vector<ArchiveEntry> entries;
     for (const std::string& name : names) {
         ArchiveEntry& entry = entries.emplace_back();
         entry.name = name;
-        RepeatSource source = content(name);
+        testing::RepeatSource source = content(name);
         out.storeEntry(entry, source);
     }
     out.finish(entries);
@@ -91,9 +56,9 @@ void writeBomb(const std::string& path, const std::vector<std::string>& names,
 void writeNodeBomb(const std::string& path, std::int32_t nodes) {
     writeBomb(path, {"UserTable.tbl", "ItemRec.lst"}, [&](const std::string& name) {
         if (name == "ItemRec.lst") {
-            return RepeatSource(i32s({0}), "", 0);
+            return testing::RepeatSource(i32s({0}), "", 0);
         }
-        return RepeatSource(i32s({-1, nodes}), i32s({24, 0, -1, -1, 0, 0, 0}), nodes);
+        return testing::RepeatSource(i32s({-1, nodes}), i32s({24, 0, -1, -1, 0, 0, 0}), nodes);
     });
 }
 
@@ -108,9 +73,9 @@ void writeZeroBomb(const std::string& path, std::int64_t entrySize, bool honestR
               [&](const std::string& name) {
                   if (honestRecords && name != "User_FPlugIns" && name != "UserTable.tbl" &&
                       name != "SharedFiles.sf") {
-                      return RepeatSource(i32s({0}), "", 0);
+                      return testing::RepeatSource(i32s({0}), "", 0);
                   }
-                  return RepeatSource("", zeros, entrySize / std::int64_t(zeros.size()));
+                  return testing::RepeatSource("", zeros, entrySize / std::int64_t(zeros.size()));
               });
 }
 

@@ -1,13 +1,17 @@
 // Runs the built tarnu-pack as a user would and checks its output, exit codes and files.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "archive/archive_test_util.h"
+#include "archive/archive_writer.h"
 #include "archive/zlb_archive.h"
+#include "support/repeat_source.h"
 
 namespace tarnu {
 namespace {
@@ -151,6 +155,38 @@ TEST_F(TarnuPackTest, BuildsAZuBookFromAnOutlineAndPrintsIt) {
     Outcome bad = pack({"outline", dir / "bad", dir / "x.dua"});
     EXPECT_EQ(bad.exit, 1);
     EXPECT_EQ(bad.err, "tarnu-pack: Outline line 2: indent skips a level\n");
+}
+
+// Entries of zeros that unpack to 32 MiB each: printing the ZuBook reads them as streams.
+TEST_F(TarnuPackTest, BookOfHugeEntriesIsPrintedInLittleMemory) {
+    const std::string book = dir / "zeros.dua";
+    {
+        ArchiveWriter out(book, TCompressionLevel::fcFastest);
+        std::vector<ArchiveEntry> entries;
+        for (const char* name :
+             {"User_FPlugIns", "UserTable.tbl", "ItemRec.lst", "SharedFiles.sf"}) {
+            ArchiveEntry& entry = entries.emplace_back();
+            entry.name = name;
+            const bool records = entry.name == "ItemRec.lst";
+            testing::RepeatSource source("", std::string(records ? 4 : 1 << 16, '\0'),
+                                         records ? 1 : 512);
+            out.storeEntry(entry, source);
+        }
+        out.finish(entries);
+        out.commit();
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::freopen("/dev/null", "w", stdout);
+        ::execl(TARNU_PACK, TARNU_PACK, "book", book.c_str(), nullptr);
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(::wait4(child, &status, 0, &usage), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_LT(usage.ru_maxrss, 32 * 1024) << "KiB at the peak";
 }
 
 }  // namespace
