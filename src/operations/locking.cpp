@@ -30,6 +30,10 @@ bool isExistingFile(std::string_view path) {
     return fs::exists(st) && !fs::is_directory(st);
 }
 
+bool isRegularFile(std::string_view path) {
+    return fs::is_regular_file(statusOf(path));
+}
+
 bool isExistingDirectory(std::string_view path) {
     return fs::is_directory(statusOf(path));
 }
@@ -41,7 +45,8 @@ bool LinkLocks::holdsLock(const Node& node) {
 }
 
 void LinkLocks::takeLock(Node& node) {
-    if (holdsLock(node)) {
+    // Opening a pipe or socket, even without blocking, is a reader arriving for its writer.
+    if (holdsLock(node) || !isRegularFile(node.text(kColPath))) {
         return;
     }
     LockHandle handle = locks_.lock(std::string(node.text(kColPath)));
@@ -62,17 +67,53 @@ void freeLinkRecordIfEmpty(Node& node) {
     }
 }
 
+bool lockLink(ZuTree& tree, Node& node, LinkLocks& locks) {
+    if (!isFileLinkShowing(node, kNo)) {
+        return false;
+    }
+    locks.takeLock(node);
+    // Showing "Yes" for a file that is not locked would tell the user a falsehood.
+    if (!LinkLocks::holdsLock(node)) {
+        return false;
+    }
+    tree.setText(&node, kColLock, kYes);
+    tree.setStateIndex(&node, kStateLocked);
+    return true;
+}
+
+bool unlockLink(ZuTree& tree, Node& node, LinkLocks& locks) {
+    if (!isFileLinkShowing(node, kYes)) {
+        return false;
+    }
+    locks.releaseLock(node);
+    tree.setText(&node, kColLock, kNo);
+    tree.setStateIndex(&node, kStateNone);
+    freeLinkRecordIfEmpty(node);
+    return true;
+}
+
+void checkLink(ZuTree& tree, IconCache& icons, Node& node) {
+    const int state = node.stateIndex();
+    const int image = node.imageIndex();
+    const auto kind = node.kind();
+    if (kind == NodeKind::Folder) {
+        bool there = isExistingDirectory(node.text(kColPath));
+        node.setStateIndex(there ? kStateNone : kStateBroken);
+    } else if (kind == NodeKind::File) {
+        bool there = isExistingFile(node.text(kColPath));
+        node.setStateIndex(there ? kStateNone : kStateBroken);
+    }
+    icons.applyIconRule(node);
+    // Views hear only of what changed: a check of a large ZuBook changes few nodes.
+    if (node.stateIndex() != state || node.imageIndex() != image) {
+        tree.pictureChanged(&node);
+    }
+}
+
 void aLockFilesExecute(ZuTree& tree, const std::vector<Node*>& selection, LinkLocks& locks,
                        const AutoSave& autoSave) {
     for (Node* node : selection) {
-        if (isFileLinkShowing(*node, kNo)) {
-            locks.takeLock(*node);
-            // Showing "Yes" for a file that is not locked would tell the user a falsehood.
-            if (LinkLocks::holdsLock(*node)) {
-                tree.setText(node, kColLock, kYes);
-                tree.setStateIndex(node, kStateLocked);
-            }
-        }
+        lockLink(tree, *node, locks);
         if (autoSave) {
             autoSave();
         }
@@ -82,12 +123,7 @@ void aLockFilesExecute(ZuTree& tree, const std::vector<Node*>& selection, LinkLo
 void aUnlockFilesExecute(ZuTree& tree, const std::vector<Node*>& selection, LinkLocks& locks,
                          const AutoSave& autoSave) {
     for (Node* node : selection) {
-        if (isFileLinkShowing(*node, kYes)) {
-            locks.releaseLock(*node);
-            tree.setText(node, kColLock, kNo);
-            tree.setStateIndex(node, kStateNone);
-            freeLinkRecordIfEmpty(*node);
-        }
+        unlockLink(tree, *node, locks);
         if (autoSave) {
             autoSave();
         }
@@ -96,21 +132,7 @@ void aUnlockFilesExecute(ZuTree& tree, const std::vector<Node*>& selection, Link
 
 void checkLinks(ZuTree& tree, IconCache& icons) {
     tree.forEachInFlatOrder([&tree, &icons](Node* node) {
-        const int state = node->stateIndex();
-        const int image = node->imageIndex();
-        auto kind = node->kind();
-        if (kind == NodeKind::Folder) {
-            bool there = isExistingDirectory(node->text(kColPath));
-            node->setStateIndex(there ? kStateNone : kStateBroken);
-        } else if (kind == NodeKind::File) {
-            bool there = isExistingFile(node->text(kColPath));
-            node->setStateIndex(there ? kStateNone : kStateBroken);
-        }
-        icons.applyIconRule(*node);
-        // Views hear only of what changed: a check of a large ZuBook changes few nodes.
-        if (node->stateIndex() != state || node->imageIndex() != image) {
-            tree.pictureChanged(node);
-        }
+        checkLink(tree, icons, *node);
         return true;
     });
 }
