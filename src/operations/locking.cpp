@@ -1,20 +1,33 @@
 #include "operations/locking.h"
 
-#include <filesystem>
+#include <sys/stat.h>
+
 #include <string>
 
 namespace tarnu {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::string_view kYes = "Yes";
 constexpr std::string_view kNo = "No";
 
-fs::file_status statusOf(std::string_view path) {
-    std::error_code ec;
-    return path.empty() ? fs::file_status{} : fs::status(fs::path(path), ec);
+enum class FileType { None, Regular, Directory, Other };
+
+// One stat() (symbolic links followed) into a buffer kept for the thread: a check of a
+// large ZuBook asks this for every link.
+FileType typeOf(std::string_view path) {
+    thread_local std::string buffer;
+    if (path.empty()) {
+        return FileType::None;
+    }
+    buffer.assign(path);
+    struct stat st {};
+    if (::stat(buffer.c_str(), &st) != 0) {
+        return FileType::None;
+    }
+    return S_ISREG(st.st_mode)   ? FileType::Regular
+           : S_ISDIR(st.st_mode) ? FileType::Directory
+                                 : FileType::Other;
 }
 
 // A File link whose target is there, showing the given lock text.
@@ -26,16 +39,16 @@ bool isFileLinkShowing(const Node& node, std::string_view lockText) {
 }  // namespace
 
 bool isExistingFile(std::string_view path) {
-    auto st = statusOf(path);
-    return fs::exists(st) && !fs::is_directory(st);
+    const FileType type = typeOf(path);
+    return type == FileType::Regular || type == FileType::Other;
 }
 
 bool isRegularFile(std::string_view path) {
-    return fs::is_regular_file(statusOf(path));
+    return typeOf(path) == FileType::Regular;
 }
 
 bool isExistingDirectory(std::string_view path) {
-    return fs::is_directory(statusOf(path));
+    return typeOf(path) == FileType::Directory;
 }
 
 LinkLocks::LinkLocks(FileLocks& locks) : locks_(locks) {}
