@@ -920,6 +920,9 @@ void TfrmMain::zuBookLoaded() {
         tree_->setCurrentIndex(first);
         showComment();
     }
+    if (core_.settings().showComments && isVisible()) {
+        placeCommentPanel();
+    }
 }
 
 void TfrmMain::summaryChanged(const SummaryCounts& counts) {

@@ -293,6 +293,24 @@ TEST_F(MainWindowTest, CommentPanelWritesIntoTheNodeItShowedAndShowComentsLeaves
     EXPECT_EQ(core.settings().showComments, setting);
 }
 
+TEST_F(MainWindowTest, DoubleClickTogglesAFolderWithoutOpeningIt) {
+    window.show();
+    QTreeView* tree = window.treeList();
+    const QModelIndex alpha = indexOf(":Alpha");
+    const bool expanded = tree->isExpanded(alpha);
+    const QPoint at = tree->visualRect(alpha).center();
+    auto doubleClick = [&] {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QCoreApplication::processEvents();
+    };
+    doubleClick();
+    EXPECT_NE(tree->isExpanded(alpha), expanded);
+    doubleClick();
+    EXPECT_EQ(tree->isExpanded(alpha), expanded);
+    EXPECT_TRUE(shell.opened.empty());
+}
+
 TEST_F(MainWindowTest, ContextMenuFollowsTheSelectionWithoutTouchingTheMenuBar) {
     window.treeList()->selectionModel()->clearSelection();
     window.prepareContextMenu();
