@@ -23,6 +23,7 @@
 
 #include "app/about_dialog.h"
 #include "app/add_options_dialog.h"
+#include "app/hotkey_dialog.h"
 #include "app/options_dialog.h"
 #include "app/qt_text.h"
 #include "app/widget_captions.h"
@@ -102,11 +103,22 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
         applyWindowCaption(dialog, AuxWindow::AddOptions);
         return dialog.run(copy, settings);
     });
+    core_.setHotKeyDialog([this](std::uint32_t initial, const HotKeyCommands::SetFunction& set) {
+        TfrmHotKey dialog(core_.keyText(), &core_.dataPack(), this);
+        applyWindowCaption(dialog, AuxWindow::HotKey);
+        dialog.run(initial, set);
+    });
+    core_.comments().onShownChanged = [this] {
+        const QSignalBlocker quiet(comment_);
+        comment_->setPlainText(qs(core_.comments().text()));
+    };
 }
 
 TfrmMain::~TfrmMain() {
     core_.attachView(nullptr);
     core_.setAddOptionsDialog(nullptr);
+    core_.setHotKeyDialog(nullptr);
+    core_.comments().onShownChanged = nullptr;
     core_.setListener(nullptr);
     core_.onToggleVisibility = nullptr;
 }
@@ -303,11 +315,13 @@ QWidget* TfrmMain::createZuBookPage() {
     summary_->setTextFormat(Qt::PlainText);
     column->addWidget(summary_);
 
-    commentPanel_ = new QDockWidget("Comment", this);
+    commentPanel_ = new QDockWidget("Link comment", this);
     commentPanel_->setObjectName("pnComment");
     comment_ = new QPlainTextEdit(commentPanel_);
     comment_->setObjectName("mmComment");
-    comment_->setReadOnly(true);
+    comment_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(comment_, &QPlainTextEdit::textChanged, this,
+            [this] { core_.comments().edited(utf8(comment_->toPlainText())); });
     commentPanel_->setWidget(comment_);
     addDockWidget(Qt::BottomDockWidgetArea, commentPanel_);
     commentPanel_->hide();
@@ -403,11 +417,13 @@ void TfrmMain::connectCommands() {
         core_.fullCollapse();
         tree_->collapseAll();
     });
-    onTriggered(context_.open, [this] {
-        if (Node* node = focusedNode(); node && !node->text(kColPath).empty()) {
-            core_.openLink(*node);
-        }
-    });
+    onTriggered(context_.open, [this] { core_.openItem(focusedNode()); });
+    onTriggered(a.setHotKey, [this] { core_.setHotKey(focusedNode()); });
+    onTriggered(a.unsetHotKey, [this] { core_.unsetHotKey(focusedNode()); });
+    if (auto* tools = menuBar()->findChild<QMenu*>("Tools1")) {
+        connect(tools, &QMenu::aboutToShow, this,
+                [this] { actions_.showComments->setChecked(commentPanel_->isVisible()); });
+    }
     connect(a.general, &QAction::triggered, this, [this] { openOptions(0); });
     connect(a.filesFolders, &QAction::triggered, this, [this] { openOptions(1); });
     connect(a.resetWorkspace, &QAction::triggered, this, [this] { resetWorkspace(); });
@@ -417,10 +433,9 @@ void TfrmMain::connectCommands() {
         about.exec();
     });
     connect(a.help, &QAction::triggered, this, [this] { openHelp(); });
-    connect(a.showComments, &QAction::toggled, this, [this](bool on) {
-        core_.setShowComments(on);
-        commentPanel_->setVisible(on && core_.document().isOpen() && isVisible());
-    });
+    // The item shows and hides the panel for now; the setting stays as the options have it.
+    connect(a.showComments, &QAction::triggered, this,
+            [this](bool on) { commentPanel_->setVisible(on && core_.document().isOpen()); });
 }
 
 void TfrmMain::connectTree() {
@@ -437,10 +452,15 @@ void TfrmMain::connectTree() {
     connect(
         model_, &ZuBookTreeModel::expansionRequested, tree_,
         [this](const QModelIndex& index, bool expanded) { tree_->setExpanded(index, expanded); });
-    connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { syncSelectionToTree(); });
+    connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        syncSelectionToTree();
+        showComment();
+    });
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { showComment(); });
+    tree_->setExpandsOnDoubleClick(false);
+    connect(tree_, &QAbstractItemView::doubleClicked, this,
+            [this] { runCommand([this] { core_.doubleClick(focusedNode()); }); });
     model_->editText = [this](const Node& node) { return qs(core_.captionForEditing(node)); };
     model_->onCaptionEdited = [this](Node* node, const QString& text) {
         runCommand([&] { core_.renameInPlace(node, utf8(text)); });
@@ -643,11 +663,9 @@ void TfrmMain::updateActions() {
     const MainActions& a = actions_;
     a.saveZuBook->setEnabled(open);
     a.saveAs->setEnabled(open);
-    a.showComments->setChecked(core_.settings().showComments);
     // The windows of these commands come with later parts of the program.
-    for (QAction* later :
-         {a.setHotKey, a.unsetHotKey, a.find, a.plugIns, a.expandSelection, a.hotFoldersManage,
-          a.cdCatalog, a.ftpList, a.synchronize, a.addToFavorite}) {
+    for (QAction* later : {a.find, a.plugIns, a.expandSelection, a.hotFoldersManage, a.cdCatalog,
+                           a.ftpList, a.synchronize, a.addToFavorite}) {
         later->setEnabled(false);
     }
     for (QMenu* menu : zuBookMenus_) {
@@ -716,9 +734,11 @@ void TfrmMain::showSelectionFromTree() {
     showingSelection_ = false;
 }
 
+// TreeListChangeNode: the panel's text goes to the node it belongs to.
 void TfrmMain::showComment() {
-    Node* node = model_->nodeAt(tree_->currentIndex());
-    comment_->setPlainText(node ? qs(node->text(kColComment)) : QString());
+    if (!showingSelection_) {
+        core_.comments().focusChanged(focusedNode());
+    }
 }
 
 void TfrmMain::restoreExpansion(const QModelIndex& parent) {
@@ -878,6 +898,7 @@ void TfrmMain::placeCommentPanel() {
     commentPanel_->setGeometry(
         QRect(QPoint(s.width() - 300, s.height() - 200), QPoint(s.width() - 50, s.height() - 100)));
     commentPanel_->setVisible(core_.settings().showComments && core_.document().isOpen());
+    actions_.showComments->setChecked(true);
 }
 
 void TfrmMain::captionChanged(std::string_view caption) {
@@ -899,6 +920,9 @@ void TfrmMain::zuBookLoaded() {
     if (first.isValid()) {
         tree_->setCurrentIndex(first);
         showComment();
+    }
+    if (core_.settings().showComments && isVisible()) {
+        placeCommentPanel();
     }
 }
 

@@ -37,10 +37,10 @@ TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::
       locks_(ports.fileLocks),
       shared_(collation),
       links_(tree_, icons_, locks_, hotKeys_, hotFolders_),
-      document_(ZuBookParts{tree_, icons_, archive_, hotFolders_, shared_, links_, ports.ui,
-                            dataPack_, userDataDir_, [this] { return settings_.autoSaveOnChanges; },
-                            [this] { return settings_.saveDir; },
-                            [this] { ports_.pump.processPendingEvents(); }}),
+      document_(ZuBookParts{
+          tree_, icons_, archive_, hotFolders_, shared_, links_, ports.ui, dataPack_, userDataDir_,
+          [this] { return settings_.autoSaveOnChanges; }, [this] { return settings_.saveDir; },
+          [this] { ports_.pump.processPendingEvents(); }, [this] { comments_.store(); }}),
       addOptions_(settings_),
       adder_(AddingParts{tree_, icons_, document_, settings_, addOptions_, ports.ui, ports.pump,
                          busy_, userDataDir_,
@@ -49,7 +49,14 @@ TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::
                          },
                          &viewRelay_, ports.pumpInterval}),
       editor_(EditingParts{tree_, icons_, document_, hotFolders_, ports.ui, dataPack_, adder_,
-                           busy_, &viewRelay_}) {
+                           busy_, &viewRelay_}),
+      opener_(ports.shell, ports.ui),
+      comments_(tree_),
+      scans_(LinkScanParts{tree_, icons_, locks_, ports.ui, ports.pump, busy_, &viewRelay_,
+                           ports.pumpInterval, [this] { document_.autoSave(); }}),
+      hotKeyCommands_(HotKeyParts{tree_, hotKeys_, keyText_, opener_, ports.ui, busy_,
+                                  [this] { document_.autoSave(); },
+                                  [this] { return ports_.globalHotKeys.available(); }}) {
     std::error_code ec;
     std::filesystem::create_directories(dataPack_.dataDir(), ec);
     hotKeys_.OnHotKeyPressed = [this](std::uint32_t value, std::uint16_t) { hotKeyPressed(value); };
@@ -163,13 +170,7 @@ void TarnuCore::hotKeyPressed(std::uint32_t value) {
         }
         return;
     }
-    tree_.forEachInFlatOrder([&](Node* node) {
-        if (keyText_.parse(node->text(kColHotKey)) != value) {
-            return true;
-        }
-        ports_.shell.open(std::string(node->text(kColPath)));
-        return false;
-    });
+    hotKeyCommands_.openLinkOf(value);
 }
 
 void TarnuCore::newZuBook() {
@@ -199,23 +200,8 @@ void TarnuCore::saveZuBookAs() {
 bool TarnuCore::confirmCloseZuBook() {
     // The question runs the event loop: nothing may close the ZuBook underneath it.
     TreeBusy::Hold hold(busy_);
+    comments_.store();  // typed text counts as a change to save
     return document_.confirmClose();
-}
-
-void TarnuCore::lockSelection() {
-    aLockFilesExecute(tree_, tree_.selection(), locks_, [this] { document_.autoSave(); });
-}
-
-void TarnuCore::unlockSelection() {
-    aUnlockFilesExecute(tree_, tree_.selection(), locks_, [this] { document_.autoSave(); });
-}
-
-void TarnuCore::checkLinks() {
-    links_.checkLinks();
-}
-
-void TarnuCore::openLink(const Node& node) {
-    ports_.shell.open(std::string(node.text(kColPath)));
 }
 
 void TarnuCore::saveColumnWidths(const ColumnWidths& widths) {

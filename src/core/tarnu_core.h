@@ -23,7 +23,11 @@
 #include "model/tree.h"
 #include "operations/adding.h"
 #include "operations/editing.h"
+#include "operations/hotkey_commands.h"
 #include "operations/hotkey_manager.h"
+#include "operations/link_comments.h"
+#include "operations/link_opening.h"
+#include "operations/link_scans.h"
 #include "operations/locking.h"
 #include "operations/zubook_links.h"
 #include "platform/desktop_integration.h"
@@ -106,6 +110,7 @@ public:
     Ui& ui() { return ports_.ui; }
     bool isRunAtLogin() const { return ports_.desktop.isRunAtLogin(executable_); }
     THotKeyManager& hotKeys() { return hotKeys_; }
+    const HotKeyText& keyText() const { return keyText_; }
 
     // What views hang in.
     void setListener(ZuBookListener* listener) { document_.setListener(listener); }
@@ -165,10 +170,20 @@ public:
     void resetHotFolders() { hotFolders_.emptyAll(); }
 
     // Links.
-    void lockSelection();
-    void unlockSelection();
-    void checkLinks();
-    void openLink(const Node& node);
+    void lockSelection() { scans_.aLockFilesExecute(); }
+    void unlockSelection() { scans_.aUnlockFilesExecute(); }
+    void checkLinks() { scans_.aCheckLinksExecute(); }
+    void openLink(const Node& node) { opener_.shellOpen(node.text(kColPath)); }
+    void doubleClick(Node* focused) { opener_.doubleClick(tree_, focused); }
+    void openItem(const Node* focused) { opener_.openItem(focused); }
+    // Where plug-ins hang in the default actions of file types.
+    LinkOpener& opener() { return opener_; }
+    LinkComments& comments() { return comments_; }
+
+    // Hot keys. The dialog is shown modally by the view.
+    void setHotKeyDialog(HotKeyCommands::Dialog dialog) { hotKeyDialog_ = std::move(dialog); }
+    void setHotKey(Node* focused) { hotKeyCommands_.aSetHotKeyExecute(focused, hotKeyDialog_); }
+    void unsetHotKey(Node* focused) { hotKeyCommands_.aUnsetHotKeyExecute(focused); }
 
     // Options and workspace.
     // OK in the options dialog: stores the settings and applies run-at-login and the
@@ -227,6 +242,11 @@ private:
     AddOptionsDialog showAddOptions_;
     ZuBookAdder adder_;
     ZuBookEditor editor_;
+    LinkOpener opener_;
+    LinkComments comments_;
+    LinkScans scans_;
+    HotKeyCommands hotKeyCommands_;
+    HotKeyCommands::Dialog hotKeyDialog_;
 };
 
 }  // namespace tarnu

@@ -226,6 +226,9 @@ std::optional<std::string> ZuBookDocument::readTree(const std::string& path) {
 }
 
 bool ZuBookDocument::save(const std::string& path) {
+    if (parts_.beforeSave) {
+        parts_.beforeSave();
+    }
     if (parts_.tree.empty()) {
         return true;
     }

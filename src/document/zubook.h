@@ -62,6 +62,8 @@ struct ZuBookParts {
     std::function<std::string()> saveDir = [] { return std::string(); };
     // Lets the window paint while a save is written on a worker; none: the save blocks.
     std::function<void()> letWindowRun = nullptr;
+    // Called before every save, so that edits still held by a view reach the tree.
+    std::function<void()> beforeSave = nullptr;
 };
 
 class ZuBookDocument : private TreeObserver {

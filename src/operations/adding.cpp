@@ -10,33 +10,13 @@
 #include <vector>
 
 #include "common/path.h"
+#include "operations/pump_throttle.h"
 
 namespace tarnu {
 
 namespace {
 
 constexpr std::string_view kNo = "No";
-
-// Lets the window run when the interval has passed since it last did: often enough to stay
-// responsive, seldom enough that the scan does not spend its time painting.
-class PumpThrottle {
-public:
-    PumpThrottle(EventPump& pump, std::chrono::milliseconds interval)
-        : pump_(pump), interval_(interval), last_(std::chrono::steady_clock::now()) {}
-
-    void tick() {
-        auto now = std::chrono::steady_clock::now();
-        if (now - last_ >= interval_) {
-            pump_.processPendingEvents();
-            last_ = std::chrono::steady_clock::now();
-        }
-    }
-
-private:
-    EventPump& pump_;
-    std::chrono::milliseconds interval_;
-    std::chrono::steady_clock::time_point last_;
-};
 
 struct DirEntry {
     std::string name;

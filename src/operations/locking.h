@@ -38,9 +38,15 @@ void freeLinkRecordIfEmpty(Node& node);
 // An existing file, a directory not counting (symbolic links followed).
 bool isExistingFile(std::string_view path);
 bool isExistingDirectory(std::string_view path);
+bool isRegularFile(std::string_view path);
 
 // Called after each node a command has handled (the document's auto-save rule).
 using AutoSave = std::function<void()>;
+
+// One node's step of each command below; the lock steps tell whether they changed the node.
+bool lockLink(ZuTree& tree, Node& node, LinkLocks& locks);
+bool unlockLink(ZuTree& tree, Node& node, LinkLocks& locks);
+void checkLink(ZuTree& tree, IconCache& icons, Node& node);
 
 // "Lock files": locks the File links of the selection whose files exist and which show "No",
 // and marks them "Yes" with the lock picture. A link whose file cannot be locked stays "No".

@@ -26,6 +26,8 @@ public:
     // system did not release it.
     virtual bool release(int id) = 0;
     virtual void setPressedHandler(PressedHandler handler) = 0;
+    // Whether this session can hold system-wide keys at all.
+    virtual bool available() const { return true; }
 };
 
 }  // namespace tarnu

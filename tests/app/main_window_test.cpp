@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <functional>
 #include <set>
@@ -283,6 +284,43 @@ TEST_F(MainWindowTest, SettingsAndPanelsFollowTheWindow) {
     window.treeList()->header()->resizeSection(0, 321);
     window.exitProgram();
     EXPECT_EQ(core.settings().columnWidths[0], 321);
+}
+
+TEST_F(MainWindowTest, CommentPanelWritesIntoTheNodeItShowedAndShowComentsLeavesTheSetting) {
+    window.show();
+    auto* panel = window.findChild<QDockWidget*>("pnComment");
+    auto* text = window.findChild<QPlainTextEdit*>("mmComment");
+    selectOnly(indexOf(":Alpha"));
+    text->setPlainText("typed for Alpha");
+    selectOnly(indexOf(":Beta"));
+    EXPECT_EQ(text->toPlainText(), "");
+    EXPECT_EQ(core.tree().firstTopLevel()->text(kColComment), "typed for Alpha");
+    selectOnly(indexOf(":Alpha"));
+    EXPECT_EQ(text->toPlainText(), "typed for Alpha");
+
+    const bool setting = core.settings().showComments;
+    const bool shown = panel->isVisible();
+    window.actions().showComments->trigger();
+    EXPECT_NE(panel->isVisible(), shown);
+    EXPECT_EQ(core.settings().showComments, setting);
+}
+
+TEST_F(MainWindowTest, DoubleClickTogglesAFolderWithoutOpeningIt) {
+    window.show();
+    QTreeView* tree = window.treeList();
+    const QModelIndex alpha = indexOf(":Alpha");
+    const bool expanded = tree->isExpanded(alpha);
+    const QPoint at = tree->visualRect(alpha).center();
+    auto doubleClick = [&] {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QCoreApplication::processEvents();
+    };
+    doubleClick();
+    EXPECT_NE(tree->isExpanded(alpha), expanded);
+    doubleClick();
+    EXPECT_EQ(tree->isExpanded(alpha), expanded);
+    EXPECT_TRUE(shell.opened.empty());
 }
 
 TEST_F(MainWindowTest, ContextMenuFollowsTheSelectionWithoutTouchingTheMenuBar) {

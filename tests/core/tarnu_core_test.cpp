@@ -127,7 +127,8 @@ TEST_F(CoreTest, HotKeysShowTheProgramOrOpenTheirLink) {
     int toggles = 0;
     core->onToggleVisibility = [&] { ++toggles; };
     Node* link = core->tree().addChild(nullptr);
-    core->tree().setText(link, kColPath, "/home/u/notes.txt");
+    testing::writeFile(dir / "notes.txt", "n");
+    core->tree().setText(link, kColPath, dir / "notes.txt");
     core->tree().setText(link, kColHotKey, "Ctrl+Alt+N");
     core->tree().setText(link, kColKind, kKindFile);
     ASSERT_NE(core->hotKeys().registerHotKey(0xC04E), 0);
@@ -136,11 +137,36 @@ TEST_F(CoreTest, HotKeysShowTheProgramOrOpenTheirLink) {
         keys.press(id, combination.first, combination.second);
     }
     EXPECT_EQ(toggles, 1);
-    EXPECT_EQ(shell.opened, (std::vector<std::string>{"/home/u/notes.txt"}));
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{dir / "notes.txt"}));
 
     core->shutdown();
     EXPECT_TRUE(keys.held.empty());
     EXPECT_EQ(core->document().caption(), "Tarnu");
+}
+
+TEST_F(CoreTest, ACommentTypedWithoutMovingOnIsSavedWithItsNode) {
+    core->createMainWindowSteps();
+    core->settingsCommandLineAndFirstZuBook({});
+    Node* first = core->tree().firstTopLevel();
+    ASSERT_NE(first, nullptr);
+    core->tree().select(first);
+    core->comments().focusChanged(first);
+    core->comments().edited("typed, never left");
+    core->saveZuBook();
+    EXPECT_FALSE(core->document().isModified());
+
+    core->closeZuBook();
+    ASSERT_TRUE(core->openZuBook(dir / "Default.dua"));
+    EXPECT_EQ(core->tree().firstTopLevel()->text(kColComment), "typed, never left");
+
+    // Closing asks about typed text like any other change.
+    Node* again = core->tree().firstTopLevel();
+    core->tree().select(again);
+    core->comments().focusChanged(again);
+    core->comments().edited("second thoughts");
+    ui.saveChoices.push_back(SaveChoice::Cancel);
+    EXPECT_FALSE(core->confirmCloseZuBook());
+    EXPECT_EQ(again->text(kColComment), "second thoughts");
 }
 
 TEST_F(CoreTest, WithoutDataPackStartUpStopsAtTheFirstLook) {

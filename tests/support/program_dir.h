@@ -73,9 +73,10 @@ class FakeShell : public Shell {
 public:
     bool open(const std::string& target) override {
         opened.push_back(target);
-        return true;
+        return answers;
     }
     std::vector<std::string> opened;
+    bool answers = true;  // false: no program takes it
 };
 
 class NoPump : public EventPump {

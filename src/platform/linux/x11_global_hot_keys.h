@@ -18,7 +18,7 @@ public:
     X11GlobalHotKeys& operator=(const X11GlobalHotKeys&) = delete;
 
     // Whether an X display was reached.
-    bool available() const;
+    bool available() const override;
 
     bool grab(int id, unsigned modifiers, unsigned vk) override;
     bool release(int id) override;
