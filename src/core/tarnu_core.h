@@ -23,8 +23,11 @@
 #include "model/tree.h"
 #include "operations/adding.h"
 #include "operations/editing.h"
+#include "operations/favourites.h"
 #include "operations/hotkey_manager.h"
 #include "operations/locking.h"
+#include "operations/selection.h"
+#include "operations/synchronize.h"
 #include "operations/zubook_links.h"
 #include "platform/desktop_integration.h"
 #include "platform/event_pump.h"
@@ -163,6 +166,21 @@ public:
     bool bindHotFolder(int digit, bool editing) { return editor_.hotFolderBindKey(digit, editing); }
     bool moveToHotFolder(int digit) { return editor_.hotFolderMoveKey(digit); }
     void resetHotFolders() { hotFolders_.emptyAll(); }
+    const HotFolderTable& hotFolders() const { return hotFolders_; }
+    void emptyHotFolder(int slot) { hotFolders_.emptySlot(slot); }
+    FavouriteBooks& favourites() { return favourites_; }
+
+    // Search, selection and synchronize.
+    Node* searchNext(std::string_view text, bool caseSensitive) {
+        return tarnu::searchNext(tree_, text, caseSensitive);
+    }
+    void selectByCriteria(const SelectionCriteria& criteria) {
+        tarnu::selectByCriteria(tree_, criteria);
+    }
+    // The job holds the tree's nodes until it goes.
+    std::unique_ptr<SyncJob> prepareSync(SyncChoices choices) {
+        return std::make_unique<SyncJob>(tree_, busy_, std::move(choices));
+    }
 
     // Links.
     void lockSelection();
@@ -227,6 +245,7 @@ private:
     AddOptionsDialog showAddOptions_;
     ZuBookAdder adder_;
     ZuBookEditor editor_;
+    FavouriteBooks favourites_;
 };
 
 }  // namespace tarnu
