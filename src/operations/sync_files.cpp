@@ -13,7 +13,7 @@
 #include <QString>
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "common/path.h"
 
@@ -62,11 +62,11 @@ FileError openRegular(const std::string& path, int& fd, struct stat& info) {
     return {};
 }
 
-FileError copyBytes(int from, int to, off_t& written) {
-    std::vector<char> buffer(256 * 1024);
-    written = 0;
+FileError readWriteBytes(int from, int to, off_t& written) {
+    constexpr std::size_t kBufferSize = 256 * 1024;
+    thread_local const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     for (;;) {
-        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        const ssize_t got = ::read(from, buffer.get(), kBufferSize);
         if (got == 0) {
             return {};
         }
@@ -77,7 +77,7 @@ FileError copyBytes(int from, int to, off_t& written) {
             return systemError(errno);
         }
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer.data() + done, static_cast<size_t>(got - done));
+            const ssize_t put = ::write(to, buffer.get() + done, static_cast<size_t>(got - done));
             if (put < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -87,6 +87,31 @@ FileError copyBytes(int from, int to, off_t& written) {
             done += put;
         }
         written += got;
+    }
+}
+
+// In the kernel where the file systems allow it, as cp does; by reading and writing
+// otherwise.
+FileError copyBytes(int from, int to, off_t& written) {
+    written = 0;
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+        if (copied == 0) {
+            return {};
+        }
+        if (copied > 0) {
+            written += copied;
+            continue;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        const bool unsupported =
+            errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP;
+        if (!unsupported || written != 0) {
+            return systemError(errno);
+        }
+        return readWriteBytes(from, to, written);
     }
 }
 
