@@ -27,7 +27,7 @@ TfrmSearch::TfrmSearch(DataPack* pack, QWidget* parent)
     caseSensitive_->setObjectName(QStringLiteral("cbCaseSensitive"));
     auto* search = new QPushButton(QStringLiteral("Search"), this);
     search->setObjectName(QStringLiteral("btnSearch"));
-    search->setDefault(true);
+    search->setDefault(true);  // Enter in the text field, once
     auto* row = new QHBoxLayout;
     row->addWidget(label);
     row->addWidget(text_, 1);
@@ -38,7 +38,6 @@ TfrmSearch::TfrmSearch(DataPack* pack, QWidget* parent)
     bottom->addWidget(search);
     body().addLayout(bottom);
     connect(search, &QPushButton::clicked, this, &TfrmSearch::search);
-    connect(text_, &QLineEdit::returnPressed, this, &TfrmSearch::search);
 }
 
 void TfrmSearch::search() {
