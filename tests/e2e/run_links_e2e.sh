@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Drives the real program on a private X server (run under xvfb-run): a hot folder bound with
-# Ctrl+Shift+1 takes a folder link with Ctrl+1, and "Synchronize" through its dialogs copies
-# the linked files into a target directory laid out as the tree.
-# Usage: run_links_e2e.sh BUILD_DIR
+# Ctrl+Shift+1 takes a folder link with Ctrl+1, "Synchronize" through its dialogs copies the
+# linked files into a target directory laid out as the tree, and a favourite added through
+# the Tools menu is in the data pack after the program ends.
+# Usage: run_links_e2e.sh BUILD_DIR  (SHOTS=DIR keeps screenshots and the ZuBook there)
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
@@ -104,7 +105,25 @@ check "the originals stay" test -f "$work/src/a.txt"
 [ -n "${SHOTS:-}" ] && find "$work/out" >"$SHOTS/out.txt"
 check "the progress window closed itself" test -z "$(xdotool search --onlyvisible --name '^Synchronize$' 2>/dev/null)"
 
+# Tools, then the fifth enabled item: Add ZuBook to favorite. The favourite reaches the data
+# pack when the program ends.
+keys "$main" alt+t Down Down Down Down Return
+wait_window '^Tarnu$' || true  # the file dialog is titled by the system
+sleep 0.5
+xdotool type --delay 20 "$work/book.dua"
+xdotool key Return
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 20 "My book"
+xdotool key Return
+sleep 0.5
+[ -n "${SHOTS:-}" ] && import -window root "$SHOTS/favourite.png"
 kill "$program"
-wait "$program" 2>/dev/null || true
+rc=0
+wait "$program" || rc=$?
+check "the program ends with code 0" test "$rc" -eq 0
+check "the favourite was written at exit" \
+    sh -c "'$build/tarnu-pack' extract '$work/prog/Data/ZuData.dta' FavZuBooks.fzb - |
+           tr -d '\r' | grep -qxF 'My book'"
 echo "links e2e: $passed passed, $failed failed"
 test "$failed" -eq 0
