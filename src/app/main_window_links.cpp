@@ -59,17 +59,24 @@ void TfrmMain::expandSelection() {
     }
     applyWindowCaption(*exSelection_, AuxWindow::ExpandSelection);
     if (auto criteria = exSelection_->run()) {
-        runCommand([this, &criteria] { core_.selectByCriteria(*criteria); });
+        // By value: a command that waits its turn runs after this frame is gone.
+        runCommand([this, chosen = *criteria] { core_.selectByCriteria(chosen); });
     }
 }
 
 void TfrmMain::manageHotFolders() {
-    TfrmHotFolders dialog(
-        &core_.dataPack(),
-        {[this] { return hotFolderRows(core_.hotFolders()); },
-         [this](int slot) { return selectHotFolder(core_.tree(), core_.hotFolders(), slot); },
-         [this](int slot) { core_.emptyHotFolder(slot); }},
-        this);
+    TfrmHotFolders dialog(&core_.dataPack(),
+                          {[this] { return hotFolderRows(core_.hotFolders()); },
+                           [this](int slot) {
+                               const bool found =
+                                   selectHotFolder(core_.tree(), core_.hotFolders(), slot);
+                               if (found) {
+                                   reveal(*core_.hotFolders().slot(slot));
+                               }
+                               return found;
+                           },
+                           [this](int slot) { core_.emptyHotFolder(slot); }},
+                          this);
     dialog.exec();
 }
 
