@@ -394,6 +394,7 @@ void TfrmMain::onTriggered(QAction* action, std::function<void()> command) {
 
 void TfrmMain::connectCommands() {
     const MainActions& a = actions_;
+    connectLinkCommands();
     onTriggered(a.newZuBook, [this] { core_.newZuBook(); });
     onTriggered(a.loadZuBook, [this] { core_.loadZuBook(); });
     onTriggered(a.saveZuBook, [this] { core_.saveZuBook(); });
@@ -595,6 +596,12 @@ bool TfrmMain::treeKey(QKeyEvent* key) {
         case Qt::Key_Delete:
             actions_.deleteNodes->trigger();
             return true;
+        case Qt::Key_Plus:
+            if (!key->modifiers().testFlag(Qt::KeypadModifier)) {
+                return false;
+            }
+            actions_.expandSelection->trigger();
+            return true;
         default:
             return false;
     }
@@ -664,9 +671,11 @@ void TfrmMain::updateActions() {
     a.saveZuBook->setEnabled(open);
     a.saveAs->setEnabled(open);
     // The windows of these commands come with later parts of the program.
-    for (QAction* later : {a.find, a.plugIns, a.expandSelection, a.hotFoldersManage, a.cdCatalog,
-                           a.ftpList, a.synchronize, a.addToFavorite}) {
+    for (QAction* later : {a.plugIns, a.cdCatalog, a.ftpList}) {
         later->setEnabled(false);
+    }
+    for (QAction* zuBook : {a.find, a.expandSelection, a.hotFoldersManage, a.synchronize}) {
+        zuBook->setEnabled(open);
     }
     for (QMenu* menu : zuBookMenus_) {
         menu->menuAction()->setVisible(open);
@@ -795,6 +804,7 @@ void TfrmMain::applySettings() {
     for (int c = 0; c < ZuBookTreeModel::kShownColumns; ++c) {
         tree_->setColumnWidth(c, settings.columnWidths[static_cast<std::size_t>(c)]);
     }
+    showFavourites();
     updateActions();
 }
 

@@ -24,6 +24,10 @@ class QDockWidget;
 
 namespace tarnu {
 
+class FavouriteBar;
+class TfrmExSelection;
+class TfrmSearch;
+
 // Every command of the main window. Object names are the ones caption lists address.
 struct MainActions {
     QAction* newZuBook = nullptr;
@@ -162,6 +166,13 @@ private:
     void resetWorkspace();
     void placeCommentPanel();
     void endProgram();
+    // Search, selection, hot folders, favourites and synchronize (main_window_links.cpp).
+    void connectLinkCommands();
+    void showSearch();
+    void expandSelection();
+    void manageHotFolders();
+    void synchronize();
+    void showFavourites();
 
     TarnuCore& core_;
     QtIcons& icons_;
@@ -185,6 +196,9 @@ private:
     bool commandRunning_ = false;
     bool showingSelection_ = false;
     bool zuBookShown_ = false;
+    TfrmSearch* search_ = nullptr;
+    TfrmExSelection* exSelection_ = nullptr;
+    FavouriteBar* favouriteBar_ = nullptr;
 };
 
 }  // namespace tarnu

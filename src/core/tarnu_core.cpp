@@ -56,7 +56,8 @@ TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::
                            ports.pumpInterval, [this] { document_.autoSave(); }}),
       hotKeyCommands_(HotKeyParts{tree_, hotKeys_, keyText_, opener_, ports.ui, busy_,
                                   [this] { document_.autoSave(); },
-                                  [this] { return ports_.globalHotKeys.available(); }}) {
+                                  [this] { return ports_.globalHotKeys.available(); }}),
+      favourites_(dataPack_, ports.ui, dataPack_, userDataDir_) {
     std::error_code ec;
     std::filesystem::create_directories(dataPack_.dataDir(), ec);
     hotKeys_.OnHotKeyPressed = [this](std::uint32_t value, std::uint16_t) { hotKeyPressed(value); };
@@ -95,6 +96,7 @@ std::vector<std::string> TarnuCore::createMainWindowSteps() {
     for (int i = 0; i < 3; ++i) {
         tabs.push_back(dataPack_.message(kTabTable, i));  // the first use of the data pack
     }
+    favourites_.load();
     hotKeys_.registerHotKey(keyText_.parse(kFixedHotKeyText));
     ports_.desktop.registerFileType(executable_);
     return tabs;
@@ -227,6 +229,11 @@ void TarnuCore::applyOptions(const Settings& settings, bool runAtLogin) {
 
 void TarnuCore::shutdown() {
     document_.close();
+    try {
+        favourites_.save();
+    } catch (const Error& e) {
+        ports_.ui.showError(e.what());
+    }
     hotKeys_.releaseAll();
 }
 

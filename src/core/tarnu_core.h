@@ -23,12 +23,15 @@
 #include "model/tree.h"
 #include "operations/adding.h"
 #include "operations/editing.h"
+#include "operations/favourites.h"
 #include "operations/hotkey_commands.h"
 #include "operations/hotkey_manager.h"
 #include "operations/link_comments.h"
 #include "operations/link_opening.h"
 #include "operations/link_scans.h"
 #include "operations/locking.h"
+#include "operations/selection.h"
+#include "operations/synchronize.h"
 #include "operations/zubook_links.h"
 #include "platform/desktop_integration.h"
 #include "platform/event_pump.h"
@@ -168,6 +171,21 @@ public:
     bool bindHotFolder(int digit, bool editing) { return editor_.hotFolderBindKey(digit, editing); }
     bool moveToHotFolder(int digit) { return editor_.hotFolderMoveKey(digit); }
     void resetHotFolders() { hotFolders_.emptyAll(); }
+    const HotFolderTable& hotFolders() const { return hotFolders_; }
+    void emptyHotFolder(int slot) { hotFolders_.emptySlot(slot); }
+    FavouriteBooks& favourites() { return favourites_; }
+
+    // Search, selection and synchronize.
+    Node* searchNext(std::string_view text, bool caseSensitive) {
+        return tarnu::searchNext(tree_, text, caseSensitive);
+    }
+    void selectByCriteria(const SelectionCriteria& criteria) {
+        tarnu::selectByCriteria(tree_, criteria);
+    }
+    // The job holds the tree's nodes until it goes.
+    std::unique_ptr<SyncJob> prepareSync(SyncChoices choices) {
+        return std::make_unique<SyncJob>(tree_, busy_, std::move(choices));
+    }
 
     // Links.
     void lockSelection() { scans_.aLockFilesExecute(); }
@@ -247,6 +265,7 @@ private:
     LinkScans scans_;
     HotKeyCommands hotKeyCommands_;
     HotKeyCommands::Dialog hotKeyDialog_;
+    FavouriteBooks favourites_;
 };
 
 }  // namespace tarnu

@@ -179,6 +179,13 @@ void DataPack::writeEntry(std::string_view name, std::string_view bytes) {
     }
 }
 
+void DataPack::deleteEntry(std::string_view name) {
+    Session session = open();
+    if (session.archive().indexOf(name) >= 0) {
+        session.archive().deleteEntry(name);
+    }
+}
+
 bool DataPack::extractEntry(std::string_view name, const std::string& directory) {
     Session session = open();
     if (session.archive().indexOf(name) < 0) {

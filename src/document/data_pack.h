@@ -111,6 +111,8 @@ public:
     std::optional<std::string> readEntry(std::string_view name);
     // Gives the entry these bytes, adding it when absent.
     void writeEntry(std::string_view name, std::string_view bytes);
+    // Removes the entry; nothing when it is absent.
+    void deleteEntry(std::string_view name);
     // Writes the entry into a file of its name in the directory; false when it is absent.
     bool extractEntry(std::string_view name, const std::string& directory);
 

@@ -7,13 +7,16 @@
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QToolButton>
 #include <functional>
 #include <set>
 
+#include "app/search_dialog.h"
 #include "app/widget_captions.h"
 #include "document/form_placement.h"
 #include "support/fake_hot_keys.h"
@@ -218,6 +221,32 @@ TEST_F(MainWindowTest, HotFolderKeysBindAndMove) {
     key(Qt::Key_1, Qt::ControlModifier);
     EXPECT_EQ(model()->rowCount(), 1);
     EXPECT_TRUE(indexOf(":Beta", indexOf(":Alpha")).isValid());
+}
+
+TEST_F(MainWindowTest, SearchSelectsInTheTreeAndFavouriteButtonsLoadTheirZuBooks) {
+    window.show();
+    window.actions().find->trigger();
+    auto* search = window.findChild<TfrmSearch*>();
+    ASSERT_TRUE(search && search->isVisible());
+    search->textField()->setText("sec");
+    QTest::keyClick(search->textField(), Qt::Key_Return);
+    const QModelIndex second = indexOf(":Second", indexOf(":Beta"));
+    EXPECT_TRUE(window.treeList()->selectionModel()->isSelected(second));
+    EXPECT_EQ(core.tree().selectionCount(), 1u) << "Enter searches once";
+    EXPECT_TRUE(search->isVisible()) << "the dialog stays open for the next match";
+
+    std::filesystem::copy_file(dir / "starter.dua", dir / "other.dua");
+    ui.openFiles.push_back({dir / "other.dua", dir / "other.dua"});
+    ui.inputs.push_back("Other");
+    window.actions().addToFavorite->trigger();
+    auto* button = window.findChild<QToolButton*>("FavZBButton_0");
+    ASSERT_TRUE(button);
+    EXPECT_EQ(button->text(), "Other");
+    EXPECT_EQ(button->toolTip().toStdString(), dir / "other.dua");
+    EXPECT_FALSE(window.findChild<QToolButton*>("FavZBButton_1")) << "one button per file";
+    ui.saveChoices.push_back(SaveChoice::Discard);  // in case the search changed anything
+    button->click();
+    EXPECT_EQ(window.windowTitle(), "Tarnu - other.dua");
 }
 
 TEST_F(MainWindowTest, DropsGoOntoZuFoldersOrTheTopLevel) {
