@@ -4,6 +4,7 @@
 // catalog store: named entries (zlib-compressed or stored as is), a directory of 536-byte
 // records and a 40-byte trailer with a CRC-32 over the whole file.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,5 +64,8 @@ private:
     ArchiveTrailer trailer_;
     std::vector<ArchiveEntry> entries_;
 };
+
+// The content of the named entry, or nothing when the archive has no such entry.
+std::optional<std::string> extractIfPresent(TZLBArchive& archive, std::string_view name);
 
 }  // namespace tarnu

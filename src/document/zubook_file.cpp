@@ -12,15 +12,6 @@ namespace tarnu {
 
 namespace {
 
-std::optional<std::string> extractIfPresent(TZLBArchive& archive, std::string_view name) {
-    if (archive.indexOf(name) < 0) {
-        return std::nullopt;
-    }
-    MemoryStream content;
-    archive.extractToStream(name, content);
-    return content.takeBytes();
-}
-
 std::string extractRequired(TZLBArchive& archive, std::string_view name) {
     auto bytes = extractIfPresent(archive, name);
     if (!bytes) {
