@@ -58,6 +58,8 @@ void CatalogService::addFolder(const CatalogNode* selected, const std::string& p
 void CatalogService::startScan(const CatalogNode* catalog, std::string root, std::string name,
                                std::optional<std::string> mountPoint) {
     scanCatalog_ = catalog;
+    scanGeneration_ = catalog_.generation();
+    scanCatalogName_ = catalog->text();
     scanMountPoint_ = std::move(mountPoint);
     stop_ = false;
     ScanOptions options;
@@ -96,6 +98,18 @@ void CatalogService::showProgress(const std::string& path) {
     }
 }
 
+const CatalogNode* CatalogService::scannedCatalog() const {
+    if (catalog_.generation() == scanGeneration_) {
+        return scanCatalog_;
+    }
+    for (const auto& root : catalog_.tree().roots()) {
+        if (root->text() == scanCatalogName_) {
+            return root.get();
+        }
+    }
+    return nullptr;
+}
+
 void CatalogService::stopScan() {
     stop_ = true;
     if (worker_.joinable()) {
@@ -120,7 +134,7 @@ void CatalogService::finishScan(ScanResult result, std::string error) {
             throw Error("The volume " + result.root.name +
                         " was removed while it was read; nothing was added.");
         }
-        catalog_.storeScan(scanCatalog_, result);
+        catalog_.storeScan(scannedCatalog(), result);
     } catch (const Error& e) {
         ui_.showError(e.what());
     }

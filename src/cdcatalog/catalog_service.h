@@ -56,6 +56,7 @@ private:
     void finishScan(ScanResult result, std::string error);
     void showProgress(const std::string& path);
     bool isReady(const std::string& mountPoint);
+    const CatalogNode* scannedCatalog() const;
 
     CdCatalog catalog_;
     CatalogSearch search_;
@@ -66,6 +67,9 @@ private:
     std::thread worker_;
     std::atomic<bool> stop_{false};
     const CatalogNode* scanCatalog_ = nullptr;
+    // The tree may be rebuilt while a scan runs: the catalog is then found again by name.
+    std::uint64_t scanGeneration_ = 0;
+    std::string scanCatalogName_;
     std::optional<std::string> scanMountPoint_;
 };
 

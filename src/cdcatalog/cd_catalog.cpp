@@ -33,16 +33,6 @@ bool pathExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-std::string foldCase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c + 32);
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 CdCatalog::CdCatalog(std::string dataDir, const Collation& collation, Ui& ui, std::string storePath)
@@ -258,10 +248,10 @@ void CdCatalog::restoreFromBackup() {
 std::string CdCatalog::uniqueCdName(std::string_view name) const {
     std::vector<std::string> taken;
     for (const CatalogNode* cd : tree_.cds()) {
-        taken.push_back(foldCase(cd->text()));
+        taken.push_back(foldAsciiCase(cd->text()));
     }
     const auto isTaken = [&](const std::string& candidate) {
-        return std::find(taken.begin(), taken.end(), foldCase(candidate)) != taken.end();
+        return std::find(taken.begin(), taken.end(), foldAsciiCase(candidate)) != taken.end();
     };
     std::string base(name.substr(0, kMaxCdName));
     if (!isTaken(base)) {

@@ -11,12 +11,6 @@ namespace tarnu {
 
 namespace {
 
-bool sameSection(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return fold(x) == fold(y); });
-}
-
 bool isSectionLine(std::string_view line) {
     return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
@@ -32,26 +26,30 @@ std::string fileLine(std::string_view name) {
 
 }  // namespace
 
-void CdListing::addFile(const std::string& section, std::string name) {
-    if (sections_.empty() || sections_.back().name != section) {
-        const auto at = std::find_if(sections_.begin(), sections_.end(),
-                                     [&](const auto& s) { return s.name == section; });
-        if (at == sections_.end()) {
-            sections_.push_back({section, {}});
-        } else {
-            at->files.push_back(std::move(name));
-            return;
-        }
+ListingSection& CdListing::section(const std::string& name) {
+    const auto [at, added] = byName_.try_emplace(name, sections_.size());
+    if (added) {
+        byFoldedName_.emplace(foldAsciiCase(name), sections_.size());
+        sections_.push_back({name, {}});
     }
-    sections_.back().files.push_back(std::move(name));
+    return sections_[at->second];
+}
+
+void CdListing::addFile(const std::string& section, std::string name) {
+    this->section(section).files.push_back(std::move(name));
 }
 
 std::vector<std::string> CdListing::files(std::string_view section) const {
+    const auto [first, last] = byFoldedName_.equal_range(foldAsciiCase(section));
+    std::vector<std::size_t> positions;
+    for (auto it = first; it != last; ++it) {
+        positions.push_back(it->second);
+    }
+    std::sort(positions.begin(), positions.end());  // sections of one name in file order
     std::vector<std::string> out;
-    for (const auto& s : sections_) {
-        if (sameSection(s.name, section)) {
-            out.insert(out.end(), s.files.begin(), s.files.end());
-        }
+    for (const std::size_t at : positions) {
+        const auto& files = sections_[at].files;
+        out.insert(out.end(), files.begin(), files.end());
     }
     return out;
 }
@@ -73,19 +71,31 @@ std::string CdListing::toText() const {
 
 CdListing CdListing::fromText(std::string_view text) {
     CdListing listing;
-    ListingSection* current = nullptr;
+    std::string current;  // lines before the first section belong nowhere
+    bool inSection = false;
     for (const std::string& line : splitLines(text)) {
         if (line.empty() || line == "\x1a") {
             continue;
         }
         if (isSectionLine(line)) {
-            listing.sections_.push_back({line.substr(1, line.size() - 2), {}});
-            current = &listing.sections_.back();
-        } else if (current) {
-            current->files.push_back(unescapeName(line));
+            current = line.substr(1, line.size() - 2);
+            listing.section(current);
+            inSection = true;
+        } else if (inSection) {
+            listing.section(current).files.push_back(unescapeName(line));
         }
     }
     return listing;
+}
+
+std::string foldAsciiCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + 32);
+        }
+    }
+    return out;
 }
 
 std::string sectionName(const std::vector<std::string>& pathFromCd) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tarnu {
@@ -31,7 +32,13 @@ public:
     static CdListing fromText(std::string_view text);
 
 private:
+    ListingSection& section(const std::string& name);
+
     std::vector<ListingSection> sections_;
+    // Positions of the sections by exact name and by name with A-Z folded: a CD has one
+    // section per directory, tens of thousands on a large volume.
+    std::unordered_map<std::string, std::size_t> byName_;
+    std::unordered_multimap<std::string, std::size_t> byFoldedName_;
 };
 
 // The longest section name that fits a 255-character line with its brackets.
@@ -42,6 +49,10 @@ inline constexpr std::size_t kMaxSectionName = 253;
 // directories keep sections of their own that read back by the same rules.
 std::string sectionName(const std::vector<std::string>& pathFromCd);
 std::string sectionName(const CatalogNode& node);
+
+// The text with A-Z in lower case and every other byte as it is: how section names and
+// store entry names compare.
+std::string foldAsciiCase(std::string_view text);
 
 // The listing entry of a CD in the store.
 inline std::string listingEntryName(std::string_view cdName) {
