@@ -23,6 +23,7 @@
 
 #include "app/about_dialog.h"
 #include "app/add_options_dialog.h"
+#include "app/catalog_page.h"
 #include "app/options_dialog.h"
 #include "app/qt_text.h"
 #include "app/widget_captions.h"
@@ -89,6 +90,9 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
     tabs_->setTabEnabled(1, false);
     tabs_->setTabEnabled(2, false);
     layout->addWidget(tabs_, 1);
+    catalogPage_ = new CatalogPage(core_.cdCatalog(), core_.ui(), tabs_);
+    catalogPage_->hide();
+    catalogPage_->attach(tabs_, sideBar_, actions_.cdCatalog);
     setCentralWidget(central);
     createStatusBar();
     createTray();
@@ -645,9 +649,8 @@ void TfrmMain::updateActions() {
     a.saveAs->setEnabled(open);
     a.showComments->setChecked(core_.settings().showComments);
     // The windows of these commands come with later parts of the program.
-    for (QAction* later :
-         {a.setHotKey, a.unsetHotKey, a.find, a.plugIns, a.expandSelection, a.hotFoldersManage,
-          a.cdCatalog, a.ftpList, a.synchronize, a.addToFavorite}) {
+    for (QAction* later : {a.setHotKey, a.unsetHotKey, a.find, a.plugIns, a.expandSelection,
+                           a.hotFoldersManage, a.ftpList, a.synchronize, a.addToFavorite}) {
         later->setEnabled(false);
     }
     for (QMenu* menu : zuBookMenus_) {

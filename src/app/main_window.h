@@ -23,6 +23,10 @@
 class QDockWidget;
 
 namespace tarnu {
+class CatalogPage;
+}
+
+namespace tarnu {
 
 // Every command of the main window. Object names are the ones caption lists address.
 struct MainActions {
@@ -176,6 +180,7 @@ private:
     QDockWidget* commentPanel_ = nullptr;
     QPlainTextEdit* comment_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
+    CatalogPage* catalogPage_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     std::vector<QMenu*> zuBookMenus_;
     std::map<AuxWindow, QString> windowCaptions_;

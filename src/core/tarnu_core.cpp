@@ -49,7 +49,8 @@ TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::
                          },
                          &viewRelay_, ports.pumpInterval}),
       editor_(EditingParts{tree_, icons_, document_, hotFolders_, ports.ui, dataPack_, adder_,
-                           busy_, &viewRelay_}) {
+                           busy_, &viewRelay_}),
+      cdCatalog_(dataPack_.dataDir(), collation, ports.ui, ports.drives) {
     std::error_code ec;
     std::filesystem::create_directories(dataPack_.dataDir(), ec);
     hotKeys_.OnHotKeyPressed = [this](std::uint32_t value, std::uint16_t) { hotKeyPressed(value); };

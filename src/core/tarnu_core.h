@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archive/zlb_archive.h"
+#include "cdcatalog/catalog_service.h"
 #include "document/data_pack.h"
 #include "document/hot_folders.h"
 #include "document/settings.h"
@@ -46,6 +47,8 @@ struct CorePorts {
     EventPump& pump;
     // How often long commands let the window run.
     std::chrono::milliseconds pumpInterval{10};
+    // Mounted discs and removable volumes for the disc catalog; none when null.
+    Drives* drives = nullptr;
 };
 
 // Passes the commands' repaint requests on to whichever view is attached.
@@ -106,6 +109,7 @@ public:
     Ui& ui() { return ports_.ui; }
     bool isRunAtLogin() const { return ports_.desktop.isRunAtLogin(executable_); }
     THotKeyManager& hotKeys() { return hotKeys_; }
+    CatalogService& cdCatalog() { return cdCatalog_; }
 
     // What views hang in.
     void setListener(ZuBookListener* listener) { document_.setListener(listener); }
@@ -227,6 +231,7 @@ private:
     AddOptionsDialog showAddOptions_;
     ZuBookAdder adder_;
     ZuBookEditor editor_;
+    CatalogService cdCatalog_;
 };
 
 }  // namespace tarnu
