@@ -25,7 +25,8 @@ struct CatalogListItem {
     bool directory = false;
 };
 
-inline constexpr int kCatalogStatusPanel = 0;
+// The status-bar panel of scans and searches; the first one keeps the hide hint.
+inline constexpr int kCatalogStatusPanel = 1;
 
 class CdCatalog {
 public:
