@@ -16,6 +16,7 @@
 #include "common/app_dirs.h"
 #include "core/tarnu_core.h"
 #include "document/data_pack.h"
+#include "platform/linux/linux_drives.h"
 #include "platform/linux/linux_file_locks.h"
 #include "platform/linux/local_instance.h"
 #include "platform/linux/qt_event_pump.h"
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
     tarnu::XdgDesktopIntegration desktop;
     tarnu::QtShell shell;
     tarnu::QtEventPump pump;
+    tarnu::LinuxDrives drives;
     tarnu::LocaleCollation collation;
     tarnu::QtUi ui([&window](int panel, const QString& text) {
         if (window) {
@@ -99,7 +101,8 @@ int main(int argc, char** argv) {
         }
     });
     tarnu::TarnuCore core(dirs.programFilesDir, dirs.userDataDir, executable, collation,
-                          tarnu::CorePorts{icons, fileLocks, hotKeys, desktop, ui, shell, pump});
+                          tarnu::CorePorts{icons, fileLocks, hotKeys, desktop, ui, shell, pump,
+                                           std::chrono::milliseconds{10}, &drives});
 
     tarnu::SplashWindow::showFor(core.dataPack(), 1500);
 

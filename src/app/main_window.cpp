@@ -23,6 +23,7 @@
 
 #include "app/about_dialog.h"
 #include "app/add_options_dialog.h"
+#include "app/catalog_page.h"
 #include "app/hotkey_dialog.h"
 #include "app/options_dialog.h"
 #include "app/qt_text.h"
@@ -90,6 +91,9 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
     tabs_->setTabEnabled(1, false);
     tabs_->setTabEnabled(2, false);
     layout->addWidget(tabs_, 1);
+    catalogPage_ = new CatalogPage(core_.cdCatalog(), core_.ui(), tabs_);
+    catalogPage_->hide();
+    catalogPage_->attach(tabs_, sideBar_, actions_.cdCatalog);
     setCentralWidget(central);
     createStatusBar();
     createTray();
@@ -671,7 +675,7 @@ void TfrmMain::updateActions() {
     a.saveZuBook->setEnabled(open);
     a.saveAs->setEnabled(open);
     // The windows of these commands come with later parts of the program.
-    for (QAction* later : {a.plugIns, a.cdCatalog, a.ftpList}) {
+    for (QAction* later : {a.plugIns, a.ftpList}) {
         later->setEnabled(false);
     }
     for (QAction* zuBook : {a.find, a.expandSelection, a.hotFoldersManage, a.synchronize}) {

@@ -23,6 +23,10 @@
 class QDockWidget;
 
 namespace tarnu {
+class CatalogPage;
+}
+
+namespace tarnu {
 
 class FavouriteBar;
 class TfrmExSelection;
@@ -187,6 +191,7 @@ private:
     QDockWidget* commentPanel_ = nullptr;
     QPlainTextEdit* comment_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
+    CatalogPage* catalogPage_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     std::vector<QMenu*> zuBookMenus_;
     std::map<AuxWindow, QString> windowCaptions_;

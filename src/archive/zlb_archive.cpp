@@ -379,4 +379,14 @@ void TZLBArchive::adopt(ArchiveTrailer trailer, std::vector<ArchiveEntry> entrie
     newArchive_ = false;
 }
 
+std::optional<std::string> extractIfPresent(TZLBArchive& archive, std::string_view name) {
+    if (archive.indexOf(name) < 0) {
+        return std::nullopt;
+    }
+    // The entry CRC check covers the whole stream, so it must start empty.
+    MemoryStream bytes;
+    archive.extractToStream(name, bytes);
+    return bytes.takeBytes();
+}
+
 }  // namespace tarnu

@@ -5,6 +5,7 @@
 // records and a 40-byte trailer with a CRC-32 over the whole file.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,5 +69,8 @@ private:
     ArchiveTrailer trailer_;
     std::vector<ArchiveEntry> entries_;
 };
+
+// The content of the named entry, or nothing when the archive has no such entry.
+std::optional<std::string> extractIfPresent(TZLBArchive& archive, std::string_view name);
 
 }  // namespace tarnu

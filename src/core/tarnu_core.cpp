@@ -57,7 +57,8 @@ TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::
       hotKeyCommands_(HotKeyParts{tree_, hotKeys_, keyText_, opener_, ports.ui, busy_,
                                   [this] { document_.autoSave(); },
                                   [this] { return ports_.globalHotKeys.available(); }}),
-      favourites_(dataPack_, ports.ui, dataPack_, userDataDir_) {
+      favourites_(dataPack_, ports.ui, dataPack_, userDataDir_),
+      cdCatalog_(dataPack_.dataDir(), collation, ports.ui, ports.drives) {
     std::error_code ec;
     std::filesystem::create_directories(dataPack_.dataDir(), ec);
     hotKeys_.OnHotKeyPressed = [this](std::uint32_t value, std::uint16_t) { hotKeyPressed(value); };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archive/zlb_archive.h"
+#include "cdcatalog/catalog_service.h"
 #include "document/data_pack.h"
 #include "document/hot_folders.h"
 #include "document/settings.h"
@@ -53,6 +54,8 @@ struct CorePorts {
     EventPump& pump;
     // How often long commands let the window run.
     std::chrono::milliseconds pumpInterval{10};
+    // Mounted discs and removable volumes for the disc catalog; none when null.
+    Drives* drives = nullptr;
 };
 
 // Passes the commands' repaint requests on to whichever view is attached.
@@ -114,6 +117,7 @@ public:
     bool isRunAtLogin() const { return ports_.desktop.isRunAtLogin(executable_); }
     THotKeyManager& hotKeys() { return hotKeys_; }
     const HotKeyText& keyText() const { return keyText_; }
+    CatalogService& cdCatalog() { return cdCatalog_; }
 
     // What views hang in.
     void setListener(ZuBookListener* listener) { document_.setListener(listener); }
@@ -266,6 +270,7 @@ private:
     HotKeyCommands hotKeyCommands_;
     HotKeyCommands::Dialog hotKeyDialog_;
     FavouriteBooks favourites_;
+    CatalogService cdCatalog_;
 };
 
 }  // namespace tarnu

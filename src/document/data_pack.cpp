@@ -62,16 +62,6 @@ DataPackMissing missingPack(const std::string& file) {
                            "install the program again.");
 }
 
-std::optional<std::string> extract(TZLBArchive& archive, std::string_view name) {
-    if (archive.indexOf(name) < 0) {
-        return std::nullopt;
-    }
-    // The entry CRC check covers the whole stream, so it must start empty.
-    MemoryStream bytes;
-    archive.extractToStream(name, bytes);
-    return bytes.takeBytes();
-}
-
 }  // namespace
 
 DataPack::DataPack(std::string programFilesDir, std::string userDataDir, TZLBArchive& archive)
@@ -163,7 +153,7 @@ DataPack::Session DataPack::open() {
 std::optional<std::string> DataPack::readEntry(std::string_view name) {
     Session session = open();
     try {
-        return extract(session.archive(), name);
+        return extractIfPresent(session.archive(), name);
     } catch (const Error&) {
         throw missing();
     }
@@ -254,7 +244,7 @@ std::optional<Picture> DataPack::loadPicture(std::string_view entry) {
     try {
         Session session(archive_);
         archive_.open(file);
-        bytes = extract(archive_, entry);
+        bytes = extractIfPresent(archive_, entry);
     } catch (const Error&) {
         return std::nullopt;
     }

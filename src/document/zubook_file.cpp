@@ -12,15 +12,6 @@ namespace tarnu {
 
 namespace {
 
-std::optional<std::string> extractIfPresent(TZLBArchive& archive, std::string_view name) {
-    if (archive.indexOf(name) < 0) {
-        return std::nullopt;
-    }
-    MemoryStream content;
-    archive.extractToStream(name, content);
-    return content.takeBytes();
-}
-
 // Runs the steps with the archive open, closing it whatever happens.
 template <typename Steps>
 auto withArchive(TZLBArchive& archive, Steps steps) {

@@ -12,10 +12,13 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QToolBox>
 #include <QToolButton>
+#include <filesystem>
 #include <functional>
 #include <set>
 
+#include "app/catalog_page.h"
 #include "app/search_dialog.h"
 #include "app/widget_captions.h"
 #include "document/form_placement.h"
@@ -385,6 +388,40 @@ TEST_F(MainWindowTest, EveryMenuItemHasALetterOfItsOwn) {
             EXPECT_TRUE(letters.insert(letter).second) << item->text().toStdString();
         }
     }
+}
+
+TEST_F(MainWindowTest, CdCatalogTabCatalogsAChosenFolder) {
+    QAction* item = window.actions().cdCatalog;
+    ASSERT_TRUE(item->isEnabled());
+    auto* tabs = window.findChild<QTabWidget*>("Tab");
+    auto* page = window.findChild<CatalogPage*>("pCDCatalog");
+    ASSERT_NE(page, nullptr);
+    item->trigger();
+    EXPECT_EQ(tabs->currentWidget(), page);
+    EXPECT_EQ(window.findChild<QToolBox*>("SideBar")->currentWidget(), page->sideBarGroup());
+    ASSERT_EQ(page->tree()->topLevelItemCount(), 3);
+    EXPECT_TRUE(std::filesystem::exists(dir / "Data/CDBase.qcb"));
+
+    // No drives: the drive box offers only a folder to choose.
+    ASSERT_EQ(page->driveBox()->count(), 1);
+    EXPECT_EQ(page->driveBox()->itemText(0), CatalogPage::kChooseFolder);
+    std::filesystem::create_directories(dir / "Disc/Docs");
+    testing::writeFile(dir / "Disc/Docs/notes.txt", "n");
+    page->tree()->setCurrentItem(page->tree()->topLevelItem(0));
+    ui.folders = {dir / "Disc"};
+    page->aAddActiveCdExecute();
+    QTRY_COMPARE_WITH_TIMEOUT(page->tree()->topLevelItem(0)->childCount(), 1, 20000);
+    EXPECT_EQ(page->tree()->topLevelItem(0)->child(0)->text(0), "Disc");
+
+    page->searchText()->setText("NOTES");
+    page->searchExecute();
+    QTRY_COMPARE_WITH_TIMEOUT(page->searchButton()->text(), QString("Search"), 20000);
+    ASSERT_NE(page->fileList()->currentItem(), nullptr);
+    EXPECT_EQ(page->fileList()->currentItem()->text(), "notes.txt");
+
+    item->trigger();
+    EXPECT_EQ(tabs->indexOf(page), -1);
+    EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
 QMenu* menuTitled(QMenuBar& bar, const QString& title) {

@@ -12,6 +12,7 @@
 #include "archive/archive_writer.h"
 #include "archive/zlb_archive.h"
 #include "support/repeat_source.h"
+#include "support/run_tool.h"
 
 namespace tarnu {
 namespace {
@@ -19,23 +20,12 @@ namespace {
 using test::readFile;
 using test::writeFile;
 
-struct Outcome {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
+using testing::Outcome;
 
 class TarnuPackTest : public ::testing::Test {
 protected:
     Outcome pack(const std::vector<std::string>& args) {
-        std::string command = std::string("'") + TARNU_PACK + "'";
-        for (const std::string& a : args) {
-            command += " '" + a + "'";
-        }
-        command += " >'" + (dir / "stdout") + "' 2>'" + (dir / "stderr") + "'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir / "stdout"),
-                readFile(dir / "stderr")};
+        return testing::runTool(TARNU_PACK, args, dir.str());
     }
 
     std::string hexCrc(const std::string& bytes) {
