@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "sharing/event_loop.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTcpServer>
@@ -22,17 +24,9 @@ namespace {
 
 using namespace std::string_literals;
 
-int appArgc = 1;
-char appName[] = "sharing_tests";
-char* appArgv[] = {appName, nullptr};
-
-bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
-    QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    return done();
-}
+using testing::appArgc;
+using testing::appArgv;
+using testing::waitUntil;
 
 std::string pattern(std::size_t size) {
     std::string bytes(size, '\0');
