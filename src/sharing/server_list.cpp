@@ -16,7 +16,10 @@ std::vector<std::string> readServerList(const std::string& path) {
     if (!in) {
         return {};
     }
-    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    return parseServerList(std::string{std::istreambuf_iterator<char>(in), {}});
+}
+
+std::vector<std::string> parseServerList(std::string_view text) {
     return splitLines(text);
 }
 

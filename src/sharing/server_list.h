@@ -13,6 +13,8 @@ namespace tarnu {
 
 inline constexpr std::string_view kServerListFile = "Data/FavServers.fs";
 
+// The captions of the file's text, one per line.
+std::vector<std::string> parseServerList(std::string_view text);
 // The captions in file order; a missing file is an empty list.
 std::vector<std::string> readServerList(const std::string& path);
 // Creates the directory when missing; an empty list writes an empty file.
