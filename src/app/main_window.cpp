@@ -84,10 +84,19 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
     tabs_ = new QTabWidget(central);
     tabs_->setObjectName("Tab");
     tabs_->addTab(createZuBookPage(), "ZuBook");
-    tabs_->addTab(new QWidget(tabs_), "ZuShared files");
-    tabs_->addTab(new QWidget(tabs_), "ZuData transfer");
-    tabs_->setTabEnabled(1, false);
-    tabs_->setTabEnabled(2, false);
+    sharedPage_ = new SharedFilesPage(core_, tabs_);
+    transferPage_ = new DataTransferPage(core_, tabs_);
+    tabs_->addTab(sharedPage_, "ZuShared files");
+    tabs_->addTab(transferPage_, "ZuData transfer");
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab == 1) {
+            sharedPage_->refresh();
+        } else if (tab == 2) {
+            transferPage_->reload();
+        }
+    });
+    connect(context_.shareFiles, &QAction::triggered, this,
+            [this] { runCommand([this] { sharedPage_->shareSelectedFiles(); }); });
     layout->addWidget(tabs_, 1);
     setCentralWidget(central);
     createStatusBar();
@@ -617,10 +626,10 @@ void TfrmMain::prepareContextMenu() {
     context_.rename->setEnabled(state.rename);
     context_.lockFiles->setEnabled(state.lockFiles);
     context_.unlockFiles->setEnabled(state.unlockFiles);
-    // Hot keys and sharing come with their own windows.
+    // Hot keys come with their own window.
     context_.setHotKey->setEnabled(state.setHotKey && actions_.setHotKey->isEnabled());
     context_.unsetHotKey->setEnabled(state.deleteHotKey && actions_.unsetHotKey->isEnabled());
-    context_.shareFiles->setEnabled(false);
+    context_.shareFiles->setEnabled(core_.tree().selectionCount() > 0);
     context_.hotFolders->setEnabled(state.hotFolders);
     for (auto [copy, like] : {std::pair{context_.deleteNodes, actions_.deleteNodes},
                               {context_.rename, actions_.rename},

@@ -16,6 +16,7 @@
 #include <map>
 
 #include "app/qt_icons.h"
+#include "app/sharing_pages.h"
 #include "app/zubook_tree_model.h"
 #include "app/zubook_tree_view.h"
 #include "core/tarnu_core.h"
@@ -170,6 +171,8 @@ private:
     ZuBookTreeModel* model_ = nullptr;
     ZuBookTreeView* tree_ = nullptr;
     QTabWidget* tabs_ = nullptr;
+    SharedFilesPage* sharedPage_ = nullptr;
+    DataTransferPage* transferPage_ = nullptr;
     QToolBox* sideBar_ = nullptr;
     QLabel* summary_ = nullptr;
     QLabel* pagePicture_ = nullptr;

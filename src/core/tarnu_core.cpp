@@ -49,7 +49,8 @@ TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::
                          },
                          &viewRelay_, ports.pumpInterval}),
       editor_(EditingParts{tree_, icons_, document_, hotFolders_, ports.ui, dataPack_, adder_,
-                           busy_, &viewRelay_}) {
+                           busy_, &viewRelay_}),
+      sharing_(shared_, icons_, dataPack_, ports.ui, SharingSetup{userDataDir_}) {
     std::error_code ec;
     std::filesystem::create_directories(dataPack_.dataDir(), ec);
     hotKeys_.OnHotKeyPressed = [this](std::uint32_t value, std::uint16_t) { hotKeyPressed(value); };
@@ -239,7 +240,13 @@ void TarnuCore::applyOptions(const Settings& settings, bool runAtLogin) {
     settingsStore_.save(settings_);
 }
 
+void TarnuCore::deleteSharedNode(Node* node) {
+    sharing_.deleteShared(node, archive_, document_.isOpen() ? document_.currentPath() : "");
+}
+
 void TarnuCore::shutdown() {
+    sharing_.client().reset();
+    sharing_.server().stop();
     document_.close();
     hotKeys_.releaseAll();
 }

@@ -33,6 +33,7 @@
 #include "platform/icons.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
+#include "sharing/sharing_commands.h"
 
 namespace tarnu {
 
@@ -106,6 +107,14 @@ public:
     Ui& ui() { return ports_.ui; }
     bool isRunAtLogin() const { return ports_.desktop.isRunAtLogin(executable_); }
     THotKeyManager& hotKeys() { return hotKeys_; }
+    SharedTree& sharedTree() { return shared_; }
+    SharingCommands& sharing() { return sharing_; }
+    // Shares the file links selected in the ZuBook beside or into the focused shared node.
+    void shareSelectedFiles(Node* focusedShared) {
+        sharing_.shareFiles(tree_.selection(), focusedShared);
+    }
+    // Removes a shared node and writes the shared tree into the open ZuBook at once.
+    void deleteSharedNode(Node* node);
 
     // What views hang in.
     void setListener(ZuBookListener* listener) { document_.setListener(listener); }
@@ -227,6 +236,7 @@ private:
     AddOptionsDialog showAddOptions_;
     ZuBookAdder adder_;
     ZuBookEditor editor_;
+    SharingCommands sharing_;
 };
 
 }  // namespace tarnu
