@@ -7,9 +7,20 @@
 namespace tarnu {
 
 struct AddressProbes::Attempt {
-    std::uint32_t address = 0;
-    QTcpSocket socket;
-    QTimer timer;
+    Attempt(std::uint32_t probed, QObject* owner)
+        : address(probed), socket(new QTcpSocket(owner)), timer(new QTimer(owner)) {}
+    // The attempt may end inside a signal of its socket or timer: both go later.
+    ~Attempt() {
+        socket->disconnect();
+        timer->disconnect();
+        timer->stop();
+        socket->abort();
+        socket->deleteLater();
+        timer->deleteLater();
+    }
+    std::uint32_t address;
+    QTcpSocket* socket;
+    QTimer* timer;
 };
 
 AddressProbes::AddressProbes(std::uint16_t port, std::chrono::milliseconds limit,
@@ -40,11 +51,6 @@ void AddressProbes::scanList(std::vector<std::uint32_t> addresses) {
 
 void AddressProbes::stop() {
     running_ = false;
-    for (auto& attempt : attempts_) {
-        attempt->socket.disconnect();
-        attempt->timer.disconnect();
-        attempt->socket.abort();
-    }
     attempts_.clear();
 }
 
@@ -65,19 +71,18 @@ void AddressProbes::fill() {
         if (onProbing) {
             onProbing(*address);
         }
-        auto attempt = std::make_unique<Attempt>();
+        auto attempt = std::make_unique<Attempt>(*address, &owner_);
         Attempt* raw = attempt.get();
-        raw->address = *address;
-        QObject::connect(&raw->socket, &QTcpSocket::connected, &raw->socket,
+        QObject::connect(raw->socket, &QTcpSocket::connected, raw->socket,
                          [this, raw] { settle(raw, true); });
-        QObject::connect(&raw->socket, &QTcpSocket::errorOccurred, &raw->socket,
+        QObject::connect(raw->socket, &QTcpSocket::errorOccurred, raw->socket,
                          [this, raw] { settle(raw, false); });
-        QObject::connect(&raw->timer, &QTimer::timeout, &raw->timer,
+        QObject::connect(raw->timer, &QTimer::timeout, raw->timer,
                          [this, raw] { settle(raw, false); });
-        raw->timer.setSingleShot(true);
-        raw->timer.start(limit_);
+        raw->timer->setSingleShot(true);
+        raw->timer->start(limit_);
         attempts_.push_back(std::move(attempt));
-        raw->socket.connectToHost(QHostAddress(*address), port_);
+        raw->socket->connectToHost(QHostAddress(*address), port_);
     }
     if (running_ && attempts_.empty()) {
         running_ = false;
@@ -93,15 +98,8 @@ void AddressProbes::settle(Attempt* attempt, bool reachable) {
     if (found == attempts_.end()) {
         return;
     }
-    // The socket is inside one of its own signals: let it go once the event loop is back.
-    std::unique_ptr<Attempt> done = std::move(*found);
+    const std::uint32_t address = attempt->address;
     attempts_.erase(found);
-    done->socket.disconnect();
-    done->timer.disconnect();
-    done->timer.stop();
-    done->socket.abort();
-    const std::uint32_t address = done->address;
-    QTimer::singleShot(0, [held = std::shared_ptr<Attempt>(std::move(done))] {});
     if (onResult) {
         onResult(address, reachable);
     }

@@ -3,6 +3,7 @@
 // Probes many addresses on one port without blocking: several connection attempts at once,
 // each allowed a time limit. Serves the server search (an IPv4 range) and Check (the list).
 
+#include <QObject>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -50,6 +51,9 @@ private:
     std::uint64_t rangeNext_ = 0, rangeEnd_ = 0;  // one past the last
     bool fromList_ = false;
     bool running_ = false;
+    // Parent of every socket and timer, so that those let go inside their own signals are
+    // freed even when the event loop never comes back for them.
+    QObject owner_;
     std::vector<std::unique_ptr<Attempt>> attempts_;
 };
 
