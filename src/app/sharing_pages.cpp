@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/server_dialog.h"
+#include "app/server_search_dialog.h"
 #include "common/error.h"
 
 namespace tarnu {
@@ -213,6 +214,7 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QWidget* parent)
         {"Button3", "Add server", [this] { addServer(); }},
         {"Button4", "Delete server", [this] { core_.sharing().deleteServer(focusedItem()); }},
         {"Button2", "Check", [this] { core_.sharing().check(); }},
+        {"Button1", "Find servers", [this] { findServers(); }},
         {"Button7", "Download file", [this] { download(); }},
     };
     for (const Button& spec : rest) {
@@ -289,6 +291,14 @@ void DataTransferPage::addServer() {
     if (const auto entry = dialog.edit("Tarnu server", {"0.0.0.0", "Tarnu file server"})) {
         core_.sharing().addServer(entry->address, entry->description);
     }
+}
+
+void DataTransferPage::findServers() {
+    TfrmFSServers dialog(core_.sharing().controlPort(), this);
+    dialog.onAddToFavorite = [this](const std::string& address) {
+        core_.sharing().addServer(address, "Tarnu file server");
+    };
+    dialog.exec();
 }
 
 void DataTransferPage::download() {

@@ -49,6 +49,7 @@ private:
     RemoteItem* focusedItem() const;
     void refresh();
     void addServer();
+    void findServers();
     void download();
 
     TarnuCore& core_;

@@ -72,6 +72,7 @@ public:
     void download(RemoteItem* item, const std::string& downloadDir);
     void check();
     bool connected() const { return client_.isOpen(); }
+    std::uint16_t controlPort() const { return setup_.controlPort; }
     // Root-first child positions of a remote item below its server entry.
     static std::string itemPath(const RemoteItem* item);
     Client& client() { return client_; }
