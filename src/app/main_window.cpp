@@ -95,6 +95,7 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
             transferPage_->reload();
         }
     });
+    connect(actions_.ftpList, &QAction::triggered, this, [this] { toggleFtpList(); });
     connect(context_.shareFiles, &QAction::triggered, this,
             [this] { runCommand([this] { sharedPage_->shareSelectedFiles(); }); });
     layout->addWidget(tabs_, 1);
@@ -654,9 +655,8 @@ void TfrmMain::updateActions() {
     a.saveAs->setEnabled(open);
     a.showComments->setChecked(core_.settings().showComments);
     // The windows of these commands come with later parts of the program.
-    for (QAction* later :
-         {a.setHotKey, a.unsetHotKey, a.find, a.plugIns, a.expandSelection, a.hotFoldersManage,
-          a.cdCatalog, a.ftpList, a.synchronize, a.addToFavorite}) {
+    for (QAction* later : {a.setHotKey, a.unsetHotKey, a.find, a.plugIns, a.expandSelection,
+                           a.hotFoldersManage, a.cdCatalog, a.synchronize, a.addToFavorite}) {
         later->setEnabled(false);
     }
     for (QMenu* menu : zuBookMenus_) {
@@ -665,6 +665,19 @@ void TfrmMain::updateActions() {
     }
     sideBar_->setVisible(open);
     tabs_->setVisible(open);
+}
+
+void TfrmMain::toggleFtpList() {
+    if (ftpList_) {
+        tabs_->setCurrentIndex(0);
+        tabs_->removeTab(tabs_->indexOf(ftpList_));
+        delete ftpList_;
+    } else {
+        ftpList_ = new TfrmFTPList(core_.userDataDir() + "/" + std::string(kFtpListFile),
+                                   core_.ui(), tabs_);
+        tabs_->setCurrentIndex(tabs_->addTab(ftpList_, "FTP list"));
+    }
+    actions_.ftpList->setChecked(ftpList_ != nullptr);
 }
 
 void TfrmMain::beginUpdate() {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 
+#include "app/ftp_list_window.h"
 #include "app/qt_icons.h"
 #include "app/sharing_pages.h"
 #include "app/zubook_tree_model.h"
@@ -149,6 +150,8 @@ private:
     // Runs a command, shows its error, and repaints what it changed. A command that arrives
     // while another waits in a dialog runs once that one has returned.
     void runCommand(const std::function<void()>& command);
+    // Opens the FTP list on a tab of its own, or closes it.
+    void toggleFtpList();
     void onTriggered(QAction* action, std::function<void()> command);
     bool treeKey(QKeyEvent* key);
     void followKey(const KeyOutcome& outcome);
@@ -173,6 +176,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     SharedFilesPage* sharedPage_ = nullptr;
     DataTransferPage* transferPage_ = nullptr;
+    QPointer<TfrmFTPList> ftpList_;
     QToolBox* sideBar_ = nullptr;
     QLabel* summary_ = nullptr;
     QLabel* pagePicture_ = nullptr;
