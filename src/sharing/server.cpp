@@ -112,11 +112,13 @@ void Server::read(QTcpSocket* socket) {
     if (found == connections_.end()) {
         return;
     }
-    Connection& connection = found->second;
-    connection.lastHeard = std::chrono::steady_clock::now();
-    connection.buffer += socket->readAll().toStdString();
-    for (;;) {
-        const RequestParse parsed = parseRequest(connection.buffer);
+    found->second.lastHeard = std::chrono::steady_clock::now();
+    found->second.buffer += socket->readAll().toStdString();
+    // Looked up again after each request: reporting a failure may run a nested event loop,
+    // in which this connection can close.
+    while ((found = connections_.find(socket)) != connections_.end()) {
+        std::string& buffer = found->second.buffer;
+        const RequestParse parsed = parseRequest(buffer);
         if (parsed.status == ParseStatus::Incomplete) {
             return;
         }
@@ -124,7 +126,7 @@ void Server::read(QTcpSocket* socket) {
             drop(socket);
             return;
         }
-        connection.buffer.erase(0, parsed.consumed);
+        buffer.erase(0, parsed.consumed);
         handle(socket, parsed.request);
     }
 }
