@@ -125,6 +125,11 @@ SharedFilesPage::SharedFilesPage(TarnuCore& core, QWidget* parent)
     refresh();
 }
 
+// The core outlives the page and may still log (sharing stops at shutdown).
+SharedFilesPage::~SharedFilesPage() {
+    core_.sharing().log().onChanged = nullptr;
+}
+
 Node* SharedFilesPage::focusedNode() const {
     return pointerOf<Node>(tree_->currentItem());
 }
@@ -244,6 +249,11 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QWidget* parent)
             [this] { core_.sharing().connect(focusedItem()); });
     core_.sharing().onTransferChanged = [this] { refresh(); };
     core_.sharing().onProgress = [this](int percent) { progress_->setValue(percent); };
+}
+
+DataTransferPage::~DataTransferPage() {
+    core_.sharing().onTransferChanged = nullptr;
+    core_.sharing().onProgress = nullptr;
 }
 
 RemoteItem* DataTransferPage::focusedItem() const {

@@ -17,6 +17,7 @@ namespace tarnu {
 class SharedFilesPage final : public QWidget {
 public:
     SharedFilesPage(TarnuCore& core, QWidget* parent = nullptr);
+    ~SharedFilesPage() override;
 
     // Shares the ZuBook's selected file links (the ZuBook context menu's "Share files").
     void shareSelectedFiles();
@@ -41,6 +42,7 @@ private:
 class DataTransferPage final : public QWidget {
 public:
     DataTransferPage(TarnuCore& core, QWidget* parent = nullptr);
+    ~DataTransferPage() override;
 
     // The tab is shown: the server list comes back from its file.
     void reload();
