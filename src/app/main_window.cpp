@@ -86,10 +86,20 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
     tabs_ = new QTabWidget(central);
     tabs_->setObjectName("Tab");
     tabs_->addTab(createZuBookPage(), "ZuBook");
-    tabs_->addTab(new QWidget(tabs_), "ZuShared files");
-    tabs_->addTab(new QWidget(tabs_), "ZuData transfer");
-    tabs_->setTabEnabled(1, false);
-    tabs_->setTabEnabled(2, false);
+    sharedPage_ = new SharedFilesPage(core_, tabs_);
+    transferPage_ = new DataTransferPage(core_, tabs_);
+    tabs_->addTab(sharedPage_, "ZuShared files");
+    tabs_->addTab(transferPage_, "ZuData transfer");
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab == 1) {
+            sharedPage_->refresh();
+        } else if (tab == 2) {
+            transferPage_->reload();
+        }
+    });
+    connect(actions_.ftpList, &QAction::triggered, this, [this] { toggleFtpList(); });
+    connect(context_.shareFiles, &QAction::triggered, this,
+            [this] { runCommand([this] { sharedPage_->shareSelectedFiles(); }); });
     layout->addWidget(tabs_, 1);
     catalogPage_ = new CatalogPage(core_.cdCatalog(), core_.ui(), tabs_);
     catalogPage_->hide();
@@ -648,10 +658,10 @@ void TfrmMain::prepareContextMenu() {
     context_.rename->setEnabled(state.rename);
     context_.lockFiles->setEnabled(state.lockFiles);
     context_.unlockFiles->setEnabled(state.unlockFiles);
-    // Hot keys and sharing come with their own windows.
+    // Hot keys come with their own window.
     context_.setHotKey->setEnabled(state.setHotKey && actions_.setHotKey->isEnabled());
     context_.unsetHotKey->setEnabled(state.deleteHotKey && actions_.unsetHotKey->isEnabled());
-    context_.shareFiles->setEnabled(false);
+    context_.shareFiles->setEnabled(core_.tree().selectionCount() > 0);
     context_.hotFolders->setEnabled(state.hotFolders);
     for (auto [copy, like] : {std::pair{context_.deleteNodes, actions_.deleteNodes},
                               {context_.rename, actions_.rename},
@@ -675,7 +685,7 @@ void TfrmMain::updateActions() {
     a.saveZuBook->setEnabled(open);
     a.saveAs->setEnabled(open);
     // The windows of these commands come with later parts of the program.
-    for (QAction* later : {a.plugIns, a.ftpList}) {
+    for (QAction* later : {a.plugIns}) {
         later->setEnabled(false);
     }
     for (QAction* zuBook : {a.find, a.expandSelection, a.hotFoldersManage, a.synchronize}) {
@@ -687,6 +697,19 @@ void TfrmMain::updateActions() {
     }
     sideBar_->setVisible(open);
     tabs_->setVisible(open);
+}
+
+void TfrmMain::toggleFtpList() {
+    if (ftpList_) {
+        tabs_->setCurrentIndex(0);
+        tabs_->removeTab(tabs_->indexOf(ftpList_));
+        delete ftpList_;
+    } else {
+        ftpList_ = new TfrmFTPList(core_.userDataDir() + "/" + std::string(kFtpListFile),
+                                   core_.ui(), tabs_);
+        tabs_->setCurrentIndex(tabs_->addTab(ftpList_, "FTP list"));
+    }
+    actions_.ftpList->setChecked(ftpList_ != nullptr);
 }
 
 void TfrmMain::beginUpdate() {

@@ -15,7 +15,9 @@
 #include <functional>
 #include <map>
 
+#include "app/ftp_list_window.h"
 #include "app/qt_icons.h"
+#include "app/sharing_pages.h"
 #include "app/zubook_tree_model.h"
 #include "app/zubook_tree_view.h"
 #include "core/tarnu_core.h"
@@ -156,6 +158,8 @@ private:
     // Runs a command, shows its error, and repaints what it changed. A command that arrives
     // while another waits in a dialog runs once that one has returned.
     void runCommand(const std::function<void()>& command);
+    // Opens the FTP list on a tab of its own, or closes it.
+    void toggleFtpList();
     void onTriggered(QAction* action, std::function<void()> command);
     bool treeKey(QKeyEvent* key);
     void followKey(const KeyOutcome& outcome);
@@ -185,6 +189,9 @@ private:
     ZuBookTreeModel* model_ = nullptr;
     ZuBookTreeView* tree_ = nullptr;
     QTabWidget* tabs_ = nullptr;
+    SharedFilesPage* sharedPage_ = nullptr;
+    DataTransferPage* transferPage_ = nullptr;
+    QPointer<TfrmFTPList> ftpList_;
     QToolBox* sideBar_ = nullptr;
     QLabel* summary_ = nullptr;
     QLabel* pagePicture_ = nullptr;

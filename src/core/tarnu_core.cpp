@@ -58,7 +58,8 @@ TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::
                                   [this] { document_.autoSave(); },
                                   [this] { return ports_.globalHotKeys.available(); }}),
       favourites_(dataPack_, ports.ui, dataPack_, userDataDir_),
-      cdCatalog_(dataPack_.dataDir(), collation, ports.ui, ports.drives) {
+      cdCatalog_(dataPack_.dataDir(), collation, ports.ui, ports.drives),
+      sharing_(shared_, icons_, dataPack_, ports.ui, SharingSetup{userDataDir_}) {
     std::error_code ec;
     std::filesystem::create_directories(dataPack_.dataDir(), ec);
     hotKeys_.OnHotKeyPressed = [this](std::uint32_t value, std::uint16_t) { hotKeyPressed(value); };
@@ -228,7 +229,13 @@ void TarnuCore::applyOptions(const Settings& settings, bool runAtLogin) {
     settingsStore_.save(settings_);
 }
 
+void TarnuCore::deleteSharedNode(Node* node) {
+    sharing_.deleteShared(node, archive_, document_.isOpen() ? document_.currentPath() : "");
+}
+
 void TarnuCore::shutdown() {
+    sharing_.client().reset();
+    sharing_.server().stop();
     document_.close();
     try {
         favourites_.save();

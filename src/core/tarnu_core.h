@@ -41,6 +41,7 @@
 #include "platform/icons.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
+#include "sharing/sharing_commands.h"
 
 namespace tarnu {
 
@@ -118,6 +119,14 @@ public:
     THotKeyManager& hotKeys() { return hotKeys_; }
     const HotKeyText& keyText() const { return keyText_; }
     CatalogService& cdCatalog() { return cdCatalog_; }
+    SharedTree& sharedTree() { return shared_; }
+    SharingCommands& sharing() { return sharing_; }
+    // Shares the file links selected in the ZuBook beside or into the focused shared node.
+    void shareSelectedFiles(Node* focusedShared) {
+        sharing_.shareFiles(tree_.selection(), focusedShared);
+    }
+    // Removes a shared node and writes the shared tree into the open ZuBook at once.
+    void deleteSharedNode(Node* node);
 
     // What views hang in.
     void setListener(ZuBookListener* listener) { document_.setListener(listener); }
@@ -271,6 +280,7 @@ private:
     HotKeyCommands::Dialog hotKeyDialog_;
     FavouriteBooks favourites_;
     CatalogService cdCatalog_;
+    SharingCommands sharing_;
 };
 
 }  // namespace tarnu

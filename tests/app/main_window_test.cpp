@@ -15,6 +15,7 @@
 #include <QToolBox>
 #include <QToolButton>
 #include <filesystem>
+#include <QTreeWidget>
 #include <functional>
 #include <set>
 
@@ -477,6 +478,32 @@ TEST_F(MainWindowTest, StarterZuBookPointsOnlyAtRealMenuItems) {
         }
     }
     EXPECT_GE(pointers, 5);
+}
+
+TEST_F(MainWindowTest, SharingPagesAndTheFtpListTab) {
+    auto* tabs = window.findChild<QTabWidget*>("Tab");
+    ASSERT_NE(tabs, nullptr);
+    auto* shared = window.findChild<QTreeWidget*>("tlSharedFiles");
+    ASSERT_NE(shared, nullptr);
+    tabs->setCurrentIndex(1);
+    ASSERT_EQ(shared->topLevelItemCount(), 1);
+    EXPECT_EQ(shared->topLevelItem(0)->text(1), "Folder");  // the root, always there
+    testing::writeFile(dir / "Data/FavServers.fs", "192.0.2.7 - far away\r\n");
+    tabs->setCurrentIndex(2);  // the server list comes back from its file
+    auto* transfer = window.findChild<QTreeWidget*>("tlDataTrans");
+    ASSERT_EQ(transfer->topLevelItemCount(), 1);
+    EXPECT_EQ(transfer->topLevelItem(0)->text(0), "192.0.2.7 - far away");
+
+    // Unticking the FTP list removes its tab and returns to the first one.
+    QAction* ftpList = window.findChild<QAction*>("FTPlist1");
+    ftpList->trigger();
+    ASSERT_EQ(tabs->count(), 4);
+    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), "FTP list");
+    EXPECT_TRUE(ftpList->isChecked());
+    ftpList->trigger();
+    EXPECT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_FALSE(ftpList->isChecked());
 }
 
 }  // namespace

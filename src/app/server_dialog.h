@@ -1,0 +1,29 @@
+#pragma once
+
+// TfrmVServer: a title, an address and a description; the caller reads the fields after OK.
+
+#include <QDialog>
+#include <QLineEdit>
+
+#include <optional>
+#include <string>
+
+namespace tarnu {
+
+class TfrmVServer final : public QDialog {
+public:
+    explicit TfrmVServer(QWidget* parent = nullptr);
+
+    struct Entry {
+        std::string address;
+        std::string description;
+    };
+    // Shows the dialog modally with these values; empty on Cancel.
+    std::optional<Entry> edit(const QString& title, const Entry& initial);
+
+private:
+    QLineEdit* address_;
+    QLineEdit* description_;
+};
+
+}  // namespace tarnu

@@ -1,0 +1,103 @@
+#pragma once
+
+// The commands of the two sharing pages, without widgets: the shared tree (share files, add
+// folder, delete), the sharing switch and its log, and the data-transfer tree (server list,
+// connect, browse, download, check). Views repaint on the change callbacks.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/zlb_archive.h"
+#include "document/message_source.h"
+#include "document/shared_files.h"
+#include "model/icon_cache.h"
+#include "platform/ui.h"
+#include "sharing/address_probes.h"
+#include "sharing/client.h"
+#include "sharing/server.h"
+
+namespace tarnu {
+
+inline constexpr int kStateReachable = 5;
+inline constexpr int kStateUnreachable = 6;
+
+// A node of the data-transfer tree: a server entry at the top, remote items beneath it in
+// the order the server sent them.
+struct RemoteItem {
+    std::string caption;
+    std::string size;
+    RemoteItem* parent = nullptr;
+    std::vector<std::unique_ptr<RemoteItem>> children;
+    int state = kStateUnreachable;
+
+    bool isServerEntry() const { return parent == nullptr; }
+    bool isFolder() const { return parent && size.empty(); }
+};
+
+struct SharingSetup {
+    std::string userDataDir;
+    std::uint16_t controlPort = kControlPort;
+    std::uint16_t filePort = kFilePort;
+    QHostAddress bindAddress = QHostAddress::Any;
+};
+
+class SharingCommands {
+public:
+    // Everything given must outlive the commands.
+    SharingCommands(SharedTree& shared, IconCache& icons, MessageSource& messages, Ui& ui,
+                    SharingSetup setup);
+
+    // Shared page.
+    void shareFiles(const std::vector<Node*>& zubookSelection, Node* focused);
+    void addFolder(Node* focused);
+    // Removes the node and saves the shared tree into the ZuBook at once.
+    void deleteShared(Node* focused, TZLBArchive& archive, const std::string& zubookPath);
+    void toggleSharing();
+    bool sharing() const { return server_.isListening(); }
+    SharingLog& log() { return log_; }
+    Server& server() { return server_; }
+
+    // Data-transfer page.
+    const std::vector<std::unique_ptr<RemoteItem>>& servers() const { return servers_; }
+    void loadServerList();
+    void addServer(const std::string& address, const std::string& description);
+    void deleteServer(RemoteItem* item);
+    // Disconnects when connected, else connects to the entry.
+    void connect(RemoteItem* entry);
+    // Double-click: reconnects to a server entry, lists a remote folder.
+    void open(RemoteItem* item);
+    void download(RemoteItem* item, const std::string& downloadDir);
+    void check();
+    bool connected() const { return client_.isOpen(); }
+    std::uint16_t controlPort() const { return setup_.controlPort; }
+    // Root-first child positions of a remote item below its server entry.
+    static std::string itemPath(const RemoteItem* item);
+    Client& client() { return client_; }
+
+    std::function<void()> onTransferChanged;
+    std::function<void(int percent)> onProgress;
+
+private:
+    std::string serverListPath() const;
+    void saveServerList();
+    RemoteItem* entryFor(const std::string& address);
+    void fill(RemoteItem* parent, const std::vector<ListingEntry>& entries);
+    void changed();
+
+    SharedTree& shared_;
+    IconCache& icons_;
+    Ui& ui_;
+    SharingSetup setup_;
+    SharingLog log_;
+    Server server_;
+    Client client_;
+    AddressProbes checks_;
+    std::vector<std::unique_ptr<RemoteItem>> servers_;
+    std::string connectedAddress_;
+    RemoteItem* browsing_ = nullptr;
+};
+
+}  // namespace tarnu

@@ -1,0 +1,118 @@
+#include "sharing/sharing_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <QTcpServer>
+
+#include "sharing/event_loop.h"
+#include "sharing/shared_listing.h"
+#include "support/fakes.h"
+#include "support/scratch_dir.h"
+#include "support/scripted_ui.h"
+
+namespace tarnu {
+namespace {
+
+using testing::waitUntil;
+
+std::uint16_t freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+class SharingCommandsTest : public ::testing::Test {
+protected:
+    Node* link(std::string_view kind, const std::string& path) {
+        Node* n = zubook.addChild(nullptr);
+        zubook.setText(n, kColCaption, path);
+        zubook.setText(n, kColPath, path);
+        zubook.setText(n, kColKind, kind);
+        return n;
+    }
+
+    QCoreApplication app{testing::appArgc, testing::appArgv};
+    testing::ScratchDir dir;
+    AsciiCollation collation;
+    ZuTree zubook{collation};
+    SharedTree shared{collation};
+    testing::FakeIcons iconPort;
+    IconCache icons{iconPort};
+    testing::FakeMessages messages;
+    testing::ScriptedUi ui;
+    std::uint16_t controlPort = freePort();
+    SharingCommands commands{
+        shared, icons, messages, ui, {dir.str(), controlPort, freePort(), QHostAddress::LocalHost}};
+};
+
+TEST_F(SharingCommandsTest, SharedPageCommands) {
+    testing::writeFile(dir / "a.txt", "abc");
+    const std::vector<Node*> picked = {link("File", dir / "a.txt"), link("ZuFolder", ":Work"),
+                                       link("File", dir / "gone.txt")};
+    commands.shareFiles(picked, nullptr);
+    const auto& top = shared.tree().children(shared.root());
+    ASSERT_EQ(top.size(), 2u);  // the ZuFolder is skipped
+    EXPECT_EQ(top[0]->text(kSharedSize), "3");
+    EXPECT_EQ(top[1]->text(kSharedSize), "-1");
+    // With a file focused, new files go beside it.
+    commands.shareFiles({picked[0]}, top[0]);
+    EXPECT_EQ(shared.tree().childCount(shared.root()), 3u);
+
+    ui.inputs = {"a:b:c", std::string(":"), std::nullopt};
+    commands.addFolder(shared.root());
+    commands.addFolder(shared.root());  // nothing left of the name: refused
+    commands.addFolder(shared.root());  // cancelled
+    ASSERT_EQ(shared.tree().childCount(shared.root()), 4u);
+    EXPECT_EQ(shared.tree().children(shared.root())[0]->text(kSharedCaption), ":abc");
+
+    TZLBArchive archive;
+    commands.deleteShared(shared.root(), archive, "");
+    EXPECT_EQ(shared.tree().childCount(shared.root()), 4u);
+}
+
+TEST_F(SharingCommandsTest, ServerListConnectBrowseAndDownload) {
+    std::filesystem::create_directories(dir / "share/sub");
+    testing::writeFile(dir / "share/sub/f.bin", std::string(9000, 'f'));
+    shareDiskFolder(shared, shared.root(), dir / "share");
+    commands.toggleSharing();
+    ASSERT_TRUE(commands.sharing());
+
+    commands.addServer("fileserver", "by name");
+    commands.addServer("127.0.0.1", "here");
+    EXPECT_EQ(testing::readFile(dir / "Data/FavServers.fs"),
+              "fileserver - by name\r\n127.0.0.1 - here\r\n");
+    commands.loadServerList();
+    const auto& servers = commands.servers();
+    ASSERT_EQ(servers.size(), 2u);
+    EXPECT_EQ(servers[1]->state, kStateUnreachable);
+    commands.connect(servers[0].get());
+    EXPECT_EQ(ui.errors, (std::vector<std::string>{"fileserver is not a valid IP address"}));
+
+    RemoteItem* entry = servers[1].get();
+    commands.connect(entry);
+    ASSERT_TRUE(waitUntil([&] { return entry->children.size() == 1; }));
+    EXPECT_EQ(entry->state, kStateReachable);
+    RemoteItem* share = entry->children[0].get();
+    commands.open(share);
+    ASSERT_TRUE(waitUntil([&] { return share->children.size() == 1; }));
+    RemoteItem* sub = share->children[0].get();
+    commands.open(sub);
+    ASSERT_TRUE(waitUntil([&] { return sub->children.size() == 1; }));
+    EXPECT_EQ(SharingCommands::itemPath(sub->children[0].get()), "\\0\\0\\0");
+
+    bool finished = false;
+    commands.client().files().onFinished = [&](const std::string&) { finished = true; };
+    commands.download(sub->children[0].get(), "Downloads");
+    ASSERT_TRUE(waitUntil([&] { return finished; }));
+    EXPECT_EQ(testing::readFile(dir / "Downloads/f.bin"), std::string(9000, 'f'));
+
+    // Deleting the connected entry disconnects first; the list file follows.
+    commands.deleteServer(entry);
+    EXPECT_FALSE(commands.connected());
+    EXPECT_EQ(testing::readFile(dir / "Data/FavServers.fs"), "fileserver - by name\r\n");
+    commands.toggleSharing();
+    EXPECT_FALSE(commands.sharing());
+}
+
+}  // namespace
+}  // namespace tarnu
