@@ -24,6 +24,8 @@
 #include "app/about_dialog.h"
 #include "app/add_options_dialog.h"
 #include "app/options_dialog.h"
+#include "app/plugin_dialogs.h"
+#include "app/plugin_menu.h"
 #include "app/qt_text.h"
 #include "app/widget_captions.h"
 #include "common/error.h"
@@ -95,6 +97,7 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
     connectCommands();
     connectTree();
     core_.setListener(this);
+    core_.plugIns().setFocusSource([this] { return focusedNode(); });
     core_.attachView(this);
     core_.onToggleVisibility = [this] { toggleProgram(); };
     core_.setAddOptionsDialog([this](AddOptionsCopy& copy, Settings& settings) {
@@ -242,6 +245,7 @@ void TfrmMain::createContextMenu() {
     context_.shareFiles = item("Sharefiles1", nullptr);
     context_.shareFiles->setText("Share files");
     contextMenu_->addAction(a.plugIns);
+    fixedContextItems_ = contextMenu_->actions().size();
 }
 
 QWidget* TfrmMain::createSideBar() {
@@ -302,6 +306,8 @@ QWidget* TfrmMain::createZuBookPage() {
     summary_->setObjectName("pnSummary");
     summary_->setTextFormat(Qt::PlainText);
     column->addWidget(summary_);
+    fileInfo_ = new FileInfoPanel(page);
+    column->addWidget(fileInfo_);
 
     commentPanel_ = new QDockWidget("Comment", this);
     commentPanel_->setObjectName("pnComment");
@@ -407,6 +413,10 @@ void TfrmMain::connectCommands() {
         if (Node* node = focusedNode(); node && !node->text(kColPath).empty()) {
             core_.openLink(*node);
         }
+    });
+    onTriggered(a.plugIns, [this] {
+        TfrmPlugIns manager(core_.plugIns(), core_.ui(), &core_.dataPack(), this);
+        manager.exec();
     });
     connect(a.general, &QAction::triggered, this, [this] { openOptions(0); });
     connect(a.filesFolders, &QAction::triggered, this, [this] { openOptions(1); });
@@ -601,6 +611,12 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
+    if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const bool left = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        runCommand([this, left] {
+            fileInfo_->show(core_.fileInfo().buttonReleased(focusedNode(), left));
+        });
+    }
     if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* press = static_cast<QMouseEvent*>(event);
         if (!tree_->indexAt(press->position().toPoint()).isValid()) {
@@ -634,6 +650,8 @@ void TfrmMain::prepareContextMenu() {
 
 void TfrmMain::showContextMenu(const QPoint& at) {
     prepareContextMenu();
+    fillPlugInActions(*contextMenu_, fixedContextItems_, core_.plugIns(),
+                      [this] { return focusedNode(); });
     contextMenu_->exec(tree_->viewport()->mapToGlobal(at));
 }
 
@@ -646,8 +664,8 @@ void TfrmMain::updateActions() {
     a.showComments->setChecked(core_.settings().showComments);
     // The windows of these commands come with later parts of the program.
     for (QAction* later :
-         {a.setHotKey, a.unsetHotKey, a.find, a.plugIns, a.expandSelection, a.hotFoldersManage,
-          a.cdCatalog, a.ftpList, a.synchronize, a.addToFavorite}) {
+         {a.setHotKey, a.unsetHotKey, a.find, a.expandSelection, a.hotFoldersManage, a.cdCatalog,
+          a.ftpList, a.synchronize, a.addToFavorite}) {
         later->setEnabled(false);
     }
     for (QMenu* menu : zuBookMenus_) {

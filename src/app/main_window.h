@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 
+#include "app/file_info_panel.h"
 #include "app/qt_icons.h"
 #include "app/zubook_tree_model.h"
 #include "app/zubook_tree_view.h"
@@ -177,6 +178,8 @@ private:
     QPlainTextEdit* comment_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* contextMenu_ = nullptr;
+    qsizetype fixedContextItems_ = 0;
+    FileInfoPanel* fileInfo_ = nullptr;
     std::vector<QMenu*> zuBookMenus_;
     std::map<AuxWindow, QString> windowCaptions_;
     QLabel* statusPanels_[3] = {};

@@ -49,7 +49,10 @@ TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::
                          },
                          &viewRelay_, ports.pumpInterval}),
       editor_(EditingParts{tree_, icons_, document_, hotFolders_, ports.ui, dataPack_, adder_,
-                           busy_, &viewRelay_}) {
+                           busy_, &viewRelay_}),
+      plugIns_(
+          {tree_, icons_, locks_, ports.ui, path::join(programFilesDir_, "plugins"), userDataDir_}),
+      fileInfo_(plugIns_, ports.fileLocks, ports.ui) {
     std::error_code ec;
     std::filesystem::create_directories(dataPack_.dataDir(), ec);
     hotKeys_.OnHotKeyPressed = [this](std::uint32_t value, std::uint16_t) { hotKeyPressed(value); };
@@ -79,6 +82,23 @@ void TarnuCore::prepareUserData() {
         }
         dataPack_.restoreFromTemplate();
     }
+}
+
+void TarnuCore::startPlugIns(const std::string& shippedPlugInDir) {
+    plugIns_.setShippedDir(shippedPlugInDir);
+    plugIns_.start();
+}
+
+bool TarnuCore::runDefaultPlugInAction(const Node& node) {
+    if (node.kind() != NodeKind::File) {
+        return false;
+    }
+    const std::string plugIn = plugIns_.defaultActionFor(node.text(kColPath));
+    if (plugIn.empty()) {
+        return false;
+    }
+    plugIns_.runAction(plugIn);
+    return true;
 }
 
 std::vector<std::string> TarnuCore::createMainWindowSteps() {

@@ -33,6 +33,8 @@
 #include "platform/icons.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
+#include "plugins/file_info.h"
+#include "plugins/plugin_manager.h"
 
 namespace tarnu {
 
@@ -170,6 +172,15 @@ public:
     void checkLinks();
     void openLink(const Node& node);
 
+    // Plug-ins. The shipped ones live apart from the program files when installed; the
+    // registry is read, and an installer's announcement merged, once at start.
+    void startPlugIns(const std::string& shippedPlugInDir);
+    PlugInManager& plugIns() { return plugIns_; }
+    FileInfoView& fileInfo() { return fileInfo_; }
+    // A double click on a file link whose extension has a default action runs that
+    // plug-in instead of opening the file; false when there is none.
+    bool runDefaultPlugInAction(const Node& node);
+
     // Options and workspace.
     // OK in the options dialog: stores the settings and applies run-at-login and the
     // desktop's "add to Tarnu" entries.
@@ -227,6 +238,8 @@ private:
     AddOptionsDialog showAddOptions_;
     ZuBookAdder adder_;
     ZuBookEditor editor_;
+    PlugInManager plugIns_;
+    FileInfoView fileInfo_;
 };
 
 }  // namespace tarnu

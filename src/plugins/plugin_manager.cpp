@@ -46,6 +46,11 @@ PlugInManager::PlugInManager(PlugInManagerParts parts)
       messages_({parts_.tree, parts_.icons, parts_.locks, parts_.userDataDir, parts_.focused}),
       window_{{&PlugInManager::sendMessage}, this} {}
 
+void PlugInManager::setShippedDir(std::string dir) {
+    parts_.shippedDir = std::move(dir);
+    libraries_ = PlugInLibraries(loadDirs(parts_));
+}
+
 std::string PlugInManager::userPlugInDir() const {
     return path::join(parts_.userDataDir, "plugins");
 }

@@ -48,6 +48,13 @@ public:
     PlugInManager(const PlugInManager&) = delete;
     PlugInManager& operator=(const PlugInManager&) = delete;
 
+    // Where the shipped plug-ins and files are; before start().
+    void setShippedDir(std::string dir);
+    // The view's focused node, for "select all".
+    void setFocusSource(std::function<Node*()> focused) {
+        messages_.setFocusSource(std::move(focused));
+    }
+
     // Reads the registry and merges a newplg.ini that an installer left. Errors reading or
     // writing the files are shown; the program goes on with what was read.
     void start();

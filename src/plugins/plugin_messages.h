@@ -52,6 +52,7 @@ public:
     // Error for an index text that is no integer (set item), with nothing changed.
     std::intptr_t handle(std::uintptr_t wParam, std::intptr_t lParam);
 
+    void setFocusSource(std::function<Node*()> focused) { parts_.focused = std::move(focused); }
     const std::string& programDir() const { return parts_.programDir; }
 
     // The node a path of "\"-separated captions names, markers aside; null when none.

@@ -35,7 +35,20 @@ inline ItemBytes item(std::string_view name, std::string_view path, std::string_
     return bytes;
 }
 
-class PlugInFixture : public ::testing::Test {
+// What a plug-in manager works on: a tree with icons and real locks, a scripted user and a
+// user data directory.
+struct PlugInParts {
+    ScratchDir userData;
+    FakeIcons iconPort;
+    ScriptedUi ui;
+    AsciiCollation collation;
+    ZuTree tree{collation};
+    IconCache icons{iconPort};
+    LinuxFileLocks lockPort;
+    LinkLocks locks{lockPort};
+};
+
+class PlugInFixture : public ::testing::Test, protected PlugInParts {
 protected:
     void SetUp() override {
         for (const char* name : {"b.txt", "deep.txt", "top.txt"}) {
@@ -71,14 +84,6 @@ protected:
     }
 
     ScratchDir files;
-    ScratchDir userData;
-    FakeIcons iconPort;
-    ScriptedUi ui;
-    AsciiCollation collation;
-    ZuTree tree{collation};
-    IconCache icons{iconPort};
-    LinuxFileLocks lockPort;
-    LinkLocks locks{lockPort};
     Node* focused = nullptr;
     Node* docs = nullptr;
     Node* b = nullptr;

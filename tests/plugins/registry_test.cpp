@@ -2,12 +2,9 @@
 
 #include <filesystem>
 
-#include "platform/linux/linux_file_locks.h"
+#include "plugin_fixture.h"
 #include "plugins/extension_registry.h"
 #include "plugins/plugin_manager.h"
-#include "support/fakes.h"
-#include "support/scratch_dir.h"
-#include "support/scripted_ui.h"
 
 namespace tarnu {
 namespace {
@@ -67,7 +64,7 @@ TEST(ExtensionRegistry, ManagerEditsKeepAtMostTheChosenDefault) {
     EXPECT_EQ(registry.write(), ":\r\n-Info\r\n");
 }
 
-class PlugInFiles : public ::testing::Test {
+class PlugInFiles : public ::testing::Test, protected testing::PlugInParts {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(shipped / "plugins");
@@ -76,35 +73,27 @@ protected:
         writeFile(shipped / "plugins/qpactlst.ini", "Viewer\r\nViewer\r\nEditor");
     }
     PlugInManager manager() {
-        return PlugInManager({tree, icons, locks, ui, shipped / "plugins", user.str()});
+        return PlugInManager({tree, icons, locks, ui, shipped / "plugins", userData.str()});
     }
 
     testing::ScratchDir shipped;
-    testing::ScratchDir user;
-    testing::FakeIcons iconPort;
-    testing::ScriptedUi ui;
-    AsciiCollation collation;
-    ZuTree tree{collation};
-    IconCache icons{iconPort};
-    LinuxFileLocks lockPort;
-    LinkLocks locks{lockPort};
 };
 
 TEST_F(PlugInFiles, NewPlugInsMergeIntoTheUsersCopiesAndTheAnnouncementGoes) {
-    std::filesystem::create_directories(user / "plugins");
-    writeFile(user / "plugins/newplg.ini",
+    std::filesystem::create_directories(userData / "plugins");
+    writeFile(userData / "plugins/newplg.ini",
               ":TXT\r\n-Better\r\n+Edit=Editor,1\r\n:pdf\r\n-\r\n+Show=PdfShow,0\r\n");
     PlugInManager plugIns = manager();
     plugIns.start();
 
     EXPECT_TRUE(ui.errors.empty());
-    EXPECT_FALSE(std::filesystem::exists(user / "plugins/newplg.ini"));
+    EXPECT_FALSE(std::filesystem::exists(userData / "plugins/newplg.ini"));
     const std::string merged =
         ":txt\r\n-Better\r\n+View=Viewer,0\r\n+Edit=Editor,1\r\n:pdf\r\n-\r\n+Show=PdfShow,0\r\n";
     // Written at once, so the merge survives a session without the manager.
-    EXPECT_EQ(readFile(user / "plugins/ext.ini"), merged);
-    EXPECT_EQ(readFile(user / "plugins/qplist.ini"), "TextInfo\r\nBetter\r\n");
-    EXPECT_EQ(readFile(user / "plugins/qpactlst.ini"),
+    EXPECT_EQ(readFile(userData / "plugins/ext.ini"), merged);
+    EXPECT_EQ(readFile(userData / "plugins/qplist.ini"), "TextInfo\r\nBetter\r\n");
+    EXPECT_EQ(readFile(userData / "plugins/qpactlst.ini"),
               "Viewer\r\nViewer\r\nEditor\r\nEditor\r\nPdfShow\r\n");
     EXPECT_EQ(readFile(shipped / "plugins/ext.ini"), ":txt\r\n-TextInfo\r\n+View=Viewer,0\r\n");
     EXPECT_EQ(plugIns.defaultActionFor("/a/b.Txt"), "Editor");
@@ -127,9 +116,9 @@ TEST_F(PlugInFiles, EditsReachTheMenuAtOnceAndTheFileOnlyOnSave) {
     EXPECT_EQ(plugIns.contextMenuActions(), (std::vector<std::string>{"View"}));
     plugIns.registry().addAction(0, actionFromText("Count=Counter", true));
     EXPECT_EQ(plugIns.contextMenuActions(), (std::vector<std::string>{"View", "Count"}));
-    EXPECT_FALSE(std::filesystem::exists(user / "plugins/ext.ini"));
+    EXPECT_FALSE(std::filesystem::exists(userData / "plugins/ext.ini"));
     plugIns.saveRegistry();
-    EXPECT_EQ(readFile(user / "plugins/ext.ini"),
+    EXPECT_EQ(readFile(userData / "plugins/ext.ini"),
               ":txt\r\n-TextInfo\r\n+View=Viewer,0\r\n+Count=Counter,1\r\n");
 }
 
