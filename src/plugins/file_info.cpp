@@ -61,6 +61,8 @@ PanelUpdate FileInfoView::buttonReleased(const Node* focused, bool leftButton) {
     const std::string page = pageFile();
     std::error_code ec;
     fs::remove(page, ec);
+    // The page lives under the user's data, which an installed program may not have made yet.
+    fs::create_directories(plugIns_.userPlugInDir(), ec);
     if (!opensExclusively(path, locks_)) {
         try {
             writeFileAtomically(page, fileErrorPage(focused->text(kColCaption)));

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <functional>
 
 #include "app/widget_captions.h"
@@ -345,6 +346,30 @@ TEST_F(MainWindowTest, StarterZuBookPointsOnlyAtRealMenuItems) {
         }
     }
     EXPECT_GE(pointers, 5);
+}
+
+// A click on a file link runs the shipped information plug-in and the panel shows its page.
+TEST_F(MainWindowTest, ClickingAFileLinkShowsItsInformationPage) {
+    core.startPlugIns(TARNU_SHIPPED_PLUGIN_DIR);
+    testing::writeFile(dir / "notes.txt", "first line of the notes\n");
+    Node* link = core.tree().addChild(nullptr);
+    core.tree().setTexts(
+        link, std::vector<std::string>{"notes.txt", dir / "notes.txt", "No", "", "File"});
+    window.show();
+    QTreeView* tree = window.treeList();
+    const QPoint at = tree->visualRect(indexOf("notes.txt")).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    auto* browser = window.findChild<QTextBrowser*>("wbFileInfo");
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->source(),
+              QUrl::fromLocalFile(QString::fromStdString(dir / "plugins/fileinfo.htm")));
+    EXPECT_TRUE(browser->toPlainText().contains("first line of the notes"))
+        << browser->toPlainText().toStdString();
+
+    // A folder shows the empty page.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      tree->visualRect(indexOf(":Alpha")).center());
+    EXPECT_TRUE(browser->toPlainText().isEmpty());
 }
 
 }  // namespace
