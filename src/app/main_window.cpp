@@ -31,6 +31,7 @@
 #include "common/error.h"
 #include "document/form_placement.h"
 #include "document/messages.h"
+#include "plugins/summary_panel.h"
 
 namespace tarnu {
 
@@ -920,16 +921,10 @@ void TfrmMain::zuBookLoaded() {
 }
 
 void TfrmMain::summaryChanged(const SummaryCounts& counts) {
-    auto line = [this](int n) { return qs(core_.dataPack().message(ask::kTable, n)); };
     try {
-        summary_->setText(QString("%1%2    %3%4    %5%6    %7%8")
-                              .arg(line(ask::kSummaryZuBook), qs(core_.document().currentPath()),
-                                   line(ask::kSummaryZuFolders))
-                              .arg(counts.zuFolders)
-                              .arg(line(ask::kSummaryFolders))
-                              .arg(counts.folders)
-                              .arg(line(ask::kSummaryFiles))
-                              .arg(counts.files));
+        const SummaryTexts texts =
+            summaryTexts(counts, core_.document().currentPath(), core_.dataPack());
+        summary_->setText(qs(texts.zuBook + "\n" + texts.counts));
     } catch (const Error&) {
         summary_->clear();  // a data pack without the lines: no summary
     }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "plugin_fixture.h"
+#include "plugins/summary_panel.h"
 
 namespace tarnu {
 namespace {
@@ -74,6 +75,13 @@ TEST_F(FileInfoTest, TheDefaultPlugInCoversOtherExtensionsAndAMissingOneKeepsThe
     testing::writeFile(files / "data.bin", "x");
     EXPECT_EQ(view.buttonReleased(bin, true).show, Show::Keep);
     EXPECT_FALSE(fs::exists(userData / "plugins/fileinfo.htm"));
+}
+
+TEST(SummaryPanel, ShowsTheFileNameAndOneCountPerLine) {
+    testing::FakeMessages messages;
+    const SummaryTexts texts = summaryTexts({2, 0, 3}, "/home/u/books/Work.dua", messages);
+    EXPECT_EQ(texts.zuBook, "AskRes.ar#25Work.dua");
+    EXPECT_EQ(texts.counts, "AskRes.ar#262\nAskRes.ar#270\nAskRes.ar#283");
 }
 
 }  // namespace
