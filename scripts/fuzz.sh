@@ -10,6 +10,10 @@ for target in build-fuzz/fuzz/fuzz_*; do
     name=$(basename "$target")
     corpus="build-fuzz/corpus/$name"
     mkdir -p "$corpus"
+    # Seeds kept with the sources start a fresh corpus.
+    if [ -d "tests/fuzz/corpus/$name" ]; then
+        cp -n "tests/fuzz/corpus/$name"/* "$corpus"/
+    fi
     echo "== $name: ${seconds}s"
     "$target" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 \
         "$corpus" 2>&1 | tail -n 12
