@@ -96,7 +96,8 @@ void PlugInManager::appendToList(std::string_view list, const std::vector<std::s
     for (const std::string& name : names) {
         text += name + "\r\n";
     }
-    fs::create_directories(userPlugInDir());
+    std::error_code ec;
+    fs::create_directories(userPlugInDir(), ec);
     writeFileAtomically(userFile(list), text);
 }
 
