@@ -2,6 +2,7 @@
 #
 #   bin/tarnu, bin/tarnu-pack
 #   <libdir>/tarnu/plugins/                  plug-ins that come with the program
+#   include/tarnu/tarnu_plugin.h             the header plug-ins build against
 #   share/tarnu/Data/ZuData.dta, ZuIm.qii    the shipped data pack (copied per user) and images
 #   share/tarnu/help/, share/tarnu/icons/    the user guide; the window icon without a theme
 #   share/applications/tarnu.desktop, share/mime/packages/tarnu.xml
@@ -14,6 +15,14 @@ set(_packaging "${PROJECT_SOURCE_DIR}/packaging")
 set(_icons "${PROJECT_SOURCE_DIR}/data/icons")
 
 install(TARGETS tarnu tarnu-pack RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+
+# The shipped plug-ins with their registry files, and the header plug-ins build against.
+install(TARGETS DefFileInfo SelectSameType AddFolderFiles
+        LIBRARY DESTINATION "${TARNU_INSTALL_PLUGINDIR}")
+install(FILES "${PROJECT_SOURCE_DIR}/data/plugins/ext.ini" "${PROJECT_SOURCE_DIR}/data/plugins/qplist.ini"
+              "${PROJECT_SOURCE_DIR}/data/plugins/qpactlst.ini"
+        DESTINATION "${TARNU_INSTALL_PLUGINDIR}")
+install(FILES "${PROJECT_SOURCE_DIR}/sdk/tarnu_plugin.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/tarnu")
 
 install(FILES "${_packaging}/tarnu.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 install(FILES "${_packaging}/tarnu.xml" DESTINATION "${CMAKE_INSTALL_DATADIR}/mime/packages")

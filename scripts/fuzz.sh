@@ -25,6 +25,7 @@ for target in build-fuzz/fuzz/fuzz_*; do
     seeds="tests/fuzz/corpus/$name"
     corpus="build-fuzz/corpus/$name"
     mkdir -p "$corpus"
+    # Seeds kept with the sources start a fresh corpus.
     if [[ -d "$seeds" ]]; then
         cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
     fi

@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, "Tarnu Error", QString::fromStdString(e.what()));
         return 1;
     }
+    core.startPlugIns(dirs.pluginDir);
     const bool hidden = core.settingsCommandLineAndFirstZuBook(args);
     mainWindow.applySettings();
     if (!hidden) {

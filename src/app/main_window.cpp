@@ -26,11 +26,14 @@
 #include "app/catalog_page.h"
 #include "app/hotkey_dialog.h"
 #include "app/options_dialog.h"
+#include "app/plugin_dialogs.h"
+#include "app/plugin_menu.h"
 #include "app/qt_text.h"
 #include "app/widget_captions.h"
 #include "common/error.h"
 #include "document/form_placement.h"
 #include "document/messages.h"
+#include "plugins/summary_panel.h"
 
 namespace tarnu {
 
@@ -110,6 +113,7 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
     connectCommands();
     connectTree();
     core_.setListener(this);
+    core_.plugIns().setFocusSource([this] { return focusedNode(); });
     core_.attachView(this);
     core_.onToggleVisibility = [this] { toggleProgram(); };
     core_.setAddOptionsDialog([this](AddOptionsCopy& copy, Settings& settings) {
@@ -268,6 +272,7 @@ void TfrmMain::createContextMenu() {
     context_.shareFiles = item("Sharefiles1", nullptr);
     context_.shareFiles->setText("Share files");
     contextMenu_->addAction(a.plugIns);
+    fixedContextItems_ = contextMenu_->actions().size();
 }
 
 QWidget* TfrmMain::createSideBar() {
@@ -328,6 +333,8 @@ QWidget* TfrmMain::createZuBookPage() {
     summary_->setObjectName("pnSummary");
     summary_->setTextFormat(Qt::PlainText);
     column->addWidget(summary_);
+    fileInfo_ = new FileInfoPanel(page);
+    column->addWidget(fileInfo_);
 
     commentPanel_ = new QDockWidget("Link comment", this);
     commentPanel_->setObjectName("pnComment");
@@ -439,6 +446,10 @@ void TfrmMain::connectCommands() {
         connect(tools, &QMenu::aboutToShow, this,
                 [this] { actions_.showComments->setChecked(commentPanel_->isVisible()); });
     }
+    onTriggered(a.plugIns, [this] {
+        TfrmPlugIns manager(core_.plugIns(), core_.ui(), &core_.dataPack(), this);
+        manager.exec();
+    });
     connect(a.general, &QAction::triggered, this, [this] { openOptions(0); });
     connect(a.filesFolders, &QAction::triggered, this, [this] { openOptions(1); });
     connect(a.resetWorkspace, &QAction::triggered, this, [this] { resetWorkspace(); });
@@ -642,6 +653,12 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
+    if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const bool left = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        runCommand([this, left] {
+            fileInfo_->show(core_.fileInfo().buttonReleased(focusedNode(), left));
+        });
+    }
     if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* press = static_cast<QMouseEvent*>(event);
         if (!tree_->indexAt(press->position().toPoint()).isValid()) {
@@ -675,6 +692,8 @@ void TfrmMain::prepareContextMenu() {
 
 void TfrmMain::showContextMenu(const QPoint& at) {
     prepareContextMenu();
+    fillPlugInActions(*contextMenu_, fixedContextItems_, core_.plugIns(),
+                      [this] { return focusedNode(); });
     contextMenu_->exec(tree_->viewport()->mapToGlobal(at));
 }
 
@@ -684,10 +703,6 @@ void TfrmMain::updateActions() {
     const MainActions& a = actions_;
     a.saveZuBook->setEnabled(open);
     a.saveAs->setEnabled(open);
-    // The windows of these commands come with later parts of the program.
-    for (QAction* later : {a.plugIns}) {
-        later->setEnabled(false);
-    }
     for (QAction* zuBook : {a.find, a.expandSelection, a.hotFoldersManage, a.synchronize}) {
         zuBook->setEnabled(open);
     }
@@ -964,16 +979,10 @@ void TfrmMain::zuBookLoaded() {
 }
 
 void TfrmMain::summaryChanged(const SummaryCounts& counts) {
-    auto line = [this](int n) { return qs(core_.dataPack().message(ask::kTable, n)); };
     try {
-        summary_->setText(QString("%1%2    %3%4    %5%6    %7%8")
-                              .arg(line(ask::kSummaryZuBook), qs(core_.document().currentPath()),
-                                   line(ask::kSummaryZuFolders))
-                              .arg(counts.zuFolders)
-                              .arg(line(ask::kSummaryFolders))
-                              .arg(counts.folders)
-                              .arg(line(ask::kSummaryFiles))
-                              .arg(counts.files));
+        const SummaryTexts texts =
+            summaryTexts(counts, core_.document().currentPath(), core_.dataPack());
+        summary_->setText(qs(texts.zuBook + "\n" + texts.counts));
     } catch (const Error&) {
         summary_->clear();  // a data pack without the lines: no summary
     }

@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 
+#include "app/file_info_panel.h"
 #include "app/ftp_list_window.h"
 #include "app/qt_icons.h"
 #include "app/sharing_pages.h"
@@ -200,6 +201,8 @@ private:
     QSystemTrayIcon* tray_ = nullptr;
     CatalogPage* catalogPage_ = nullptr;
     QMenu* contextMenu_ = nullptr;
+    qsizetype fixedContextItems_ = 0;
+    FileInfoPanel* fileInfo_ = nullptr;
     std::vector<QMenu*> zuBookMenus_;
     std::map<AuxWindow, QString> windowCaptions_;
     QLabel* statusPanels_[3] = {};

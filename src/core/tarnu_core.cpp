@@ -59,10 +59,16 @@ TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::
                                   [this] { return ports_.globalHotKeys.available(); }}),
       favourites_(dataPack_, ports.ui, dataPack_, userDataDir_),
       cdCatalog_(dataPack_.dataDir(), collation, ports.ui, ports.drives),
-      sharing_(shared_, icons_, dataPack_, ports.ui, SharingSetup{userDataDir_}) {
+      sharing_(shared_, icons_, dataPack_, ports.ui, SharingSetup{userDataDir_}),
+      plugIns_(
+          {tree_, icons_, locks_, ports.ui, path::join(programFilesDir_, "plugins"), userDataDir_}),
+      fileInfo_(plugIns_, ports.fileLocks, ports.ui) {
     std::error_code ec;
     std::filesystem::create_directories(dataPack_.dataDir(), ec);
     hotKeys_.OnHotKeyPressed = [this](std::uint32_t value, std::uint16_t) { hotKeyPressed(value); };
+    // A double click on a file link runs its type's default plug-in action, when it has one.
+    opener_.setDefaultAction(
+        [this](std::string_view, const std::string& path) { return runPlugInActionFor(path); });
 }
 
 TarnuCore::~TarnuCore() {
@@ -89,6 +95,20 @@ void TarnuCore::prepareUserData() {
         }
         dataPack_.restoreFromTemplate();
     }
+}
+
+void TarnuCore::startPlugIns(const std::string& shippedPlugInDir) {
+    plugIns_.setShippedDir(shippedPlugInDir);
+    plugIns_.start();
+}
+
+bool TarnuCore::runPlugInActionFor(const std::string& path) {
+    const std::string plugIn = plugIns_.defaultActionFor(path);
+    if (plugIn.empty()) {
+        return false;
+    }
+    plugIns_.runAction(plugIn);
+    return true;
 }
 
 std::vector<std::string> TarnuCore::createMainWindowSteps() {

@@ -41,6 +41,8 @@
 #include "platform/icons.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
+#include "plugins/file_info.h"
+#include "plugins/plugin_manager.h"
 #include "sharing/sharing_commands.h"
 
 namespace tarnu {
@@ -216,6 +218,12 @@ public:
     void setHotKey(Node* focused) { hotKeyCommands_.aSetHotKeyExecute(focused, hotKeyDialog_); }
     void unsetHotKey(Node* focused) { hotKeyCommands_.aUnsetHotKeyExecute(focused); }
 
+    // Plug-ins. The shipped ones live apart from the program files when installed; the
+    // registry is read, and an installer's announcement merged, once at start.
+    void startPlugIns(const std::string& shippedPlugInDir);
+    PlugInManager& plugIns() { return plugIns_; }
+    FileInfoView& fileInfo() { return fileInfo_; }
+
     // Options and workspace.
     // OK in the options dialog: stores the settings and applies run-at-login and the
     // desktop's "add to Tarnu" entries.
@@ -245,6 +253,8 @@ public:
     std::function<void()> onToggleVisibility;
 
 private:
+    // Runs the default action plug-in of the file's type; false when the type has none.
+    bool runPlugInActionFor(const std::string& path);
     void hotKeyPressed(std::uint32_t value);
     void actOnCommandLine(const std::vector<std::string>& args, bool& hidden);
     void loadDefaultZuBook();
@@ -281,6 +291,8 @@ private:
     FavouriteBooks favourites_;
     CatalogService cdCatalog_;
     SharingCommands sharing_;
+    PlugInManager plugIns_;
+    FileInfoView fileInfo_;
 };
 
 }  // namespace tarnu

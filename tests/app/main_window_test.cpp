@@ -12,10 +12,11 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBox>
 #include <QToolButton>
-#include <filesystem>
 #include <QTreeWidget>
+#include <filesystem>
 #include <functional>
 #include <set>
 
@@ -504,6 +505,30 @@ TEST_F(MainWindowTest, SharingPagesAndTheFtpListTab) {
     EXPECT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_FALSE(ftpList->isChecked());
+}
+
+// A click on a file link runs the shipped information plug-in and the panel shows its page.
+TEST_F(MainWindowTest, ClickingAFileLinkShowsItsInformationPage) {
+    core.startPlugIns(TARNU_SHIPPED_PLUGIN_DIR);
+    testing::writeFile(dir / "notes.txt", "first line of the notes\n");
+    Node* link = core.tree().addChild(nullptr);
+    core.tree().setTexts(
+        link, std::vector<std::string>{"notes.txt", dir / "notes.txt", "No", "", "File"});
+    window.show();
+    QTreeView* tree = window.treeList();
+    const QPoint at = tree->visualRect(indexOf("notes.txt")).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    auto* browser = window.findChild<QTextBrowser*>("wbFileInfo");
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->source(),
+              QUrl::fromLocalFile(QString::fromStdString(dir / "plugins/fileinfo.htm")));
+    EXPECT_TRUE(browser->toPlainText().contains("first line of the notes"))
+        << browser->toPlainText().toStdString();
+
+    // A folder shows the empty page.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      tree->visualRect(indexOf(":Alpha")).center());
+    EXPECT_TRUE(browser->toPlainText().isEmpty());
 }
 
 }  // namespace
