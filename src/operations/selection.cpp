@@ -44,6 +44,12 @@ std::string cutPattern(std::string pattern) {
 
 }  // namespace
 
+bool matches(const Node& node, const SelectionCriteria& criteria) {
+    return !kindSkipped(node, criteria) &&
+           wildcardMatch(criteria.pattern, textToMatch(node, criteria.text),
+                         criteria.caseSensitive);
+}
+
 std::size_t selectByCriteria(ZuTree& tree, const SelectionCriteria& criteria) {
     if (tree.empty()) {
         return 0;
@@ -55,15 +61,21 @@ std::size_t selectByCriteria(ZuTree& tree, const SelectionCriteria& criteria) {
     // command has returned, so the whole walk is one update.
     std::size_t selected = 0;
     tree.forEachInFlatOrder([&](Node* node) {
-        if (!node->isSelected() && !kindSkipped(*node, criteria) &&
-            wildcardMatch(criteria.pattern, textToMatch(*node, criteria.text),
-                          criteria.caseSensitive) &&
-            tree.select(node)) {
+        if (!node->isSelected() && matches(*node, criteria) && tree.select(node)) {
             ++selected;
         }
         return true;
     });
     return selected;
+}
+
+void unselectByCriteria(ZuTree& tree, const SelectionCriteria& criteria) {
+    const std::vector<Node*> selected = tree.selection();
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+        if (matches(**it, criteria)) {
+            tree.deselect(*it);
+        }
+    }
 }
 
 Node* searchNext(ZuTree& tree, std::string_view text, bool caseSensitive) {

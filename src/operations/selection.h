@@ -31,6 +31,9 @@ struct SelectionCriteria {
 // only siblings are selected together allows. Returns how many nodes it selected.
 std::size_t selectByCriteria(ZuTree& tree, const SelectionCriteria& criteria);
 
+// Unselects the selected nodes that match. The clear flag plays no part.
+void unselectByCriteria(ZuTree& tree, const SelectionCriteria& criteria);
+
 // "Search": the first node from the one after the first selected node (or from the top when
 // nothing is selected) whose caption holds the text. The match becomes the only selected
 // node. Past the last node the selection is cleared, so that the next search starts at the

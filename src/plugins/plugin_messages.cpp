@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "common/error.h"
-#include "plugins/criteria_selection.h"
+#include "operations/selection.h"
 
 namespace tarnu {
 

@@ -57,9 +57,10 @@ SelectionCriteria decodeCriteria(const CriteriaBytes& bytes) {
     criteria.skipFolders = bytes[258] == 1;
     criteria.skipFiles = bytes[259] == 1;
     criteria.caseSensitive = bytes[260] == 1;
-    criteria.match = bytes[261] == 1   ? MatchText::FullPath
-                     : bytes[261] == 2 ? MatchText::FileName
-                                       : MatchText::Caption;
+    // Any value but 1 and 2 counts as the caption.
+    criteria.text = bytes[261] == 1   ? MatchedText::FullPath
+                    : bytes[261] == 2 ? MatchedText::FileName
+                                      : MatchedText::Caption;
     return criteria;
 }
 
@@ -71,7 +72,7 @@ CriteriaBytes encodeCriteria(const SelectionCriteria& criteria) {
     bytes[258] = criteria.skipFolders ? 1 : 0;
     bytes[259] = criteria.skipFiles ? 1 : 0;
     bytes[260] = criteria.caseSensitive ? 1 : 0;
-    bytes[261] = static_cast<unsigned char>(criteria.match);
+    bytes[261] = static_cast<unsigned char>(criteria.text);
     return bytes;
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "operations/selection.h"
+
 namespace tarnu {
 
 inline constexpr std::size_t kTextFieldSize = 256;
@@ -51,20 +53,6 @@ struct ItemRecord {
 ItemRecord decodeItemRecord(const ItemBytes& bytes);
 // Every byte not taken by a text is zero.
 ItemBytes encodeItemRecord(const ItemRecord& record);
-
-// Which text of a node a pattern is matched against.
-enum class MatchText : std::uint8_t { Caption = 0, FullPath = 1, FileName = 2 };
-
-struct SelectionCriteria {
-    std::string pattern;
-    bool clear = false;
-    bool skipZuFolders = false;
-    bool skipFolders = false;
-    bool skipFiles = false;
-    bool caseSensitive = false;
-    // Any value but 1 and 2 counts as the caption.
-    MatchText match = MatchText::Caption;
-};
 
 SelectionCriteria decodeCriteria(const CriteriaBytes& bytes);
 CriteriaBytes encodeCriteria(const SelectionCriteria& criteria);
