@@ -1,6 +1,6 @@
 # The install layout (GNUInstallDirs) and the Debian package.
 #
-#   bin/tarnu, bin/tarnu-pack
+#   bin/tarnu, bin/tarnu-pack, bin/tarnu-share, bin/tarnu-catalog
 #   <libdir>/tarnu/plugins/                  plug-ins that come with the program
 #   include/tarnu/tarnu_plugin.h             the header plug-ins build against
 #   share/tarnu/Data/ZuData.dta, ZuIm.qii    the shipped data pack (copied per user) and images
@@ -14,7 +14,7 @@
 set(_packaging "${PROJECT_SOURCE_DIR}/packaging")
 set(_icons "${PROJECT_SOURCE_DIR}/data/icons")
 
-install(TARGETS tarnu tarnu-pack RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(TARGETS tarnu tarnu-pack tarnu-share tarnu-catalog RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 
 # The shipped plug-ins with their registry files, and the header plug-ins build against.
 install(TARGETS DefFileInfo SelectSameType AddFolderFiles
@@ -43,7 +43,8 @@ configure_file("${_icons}/tarnu-256.png" "${CMAKE_BINARY_DIR}/icons/tarnu.png" C
 find_program(GZIP_PROGRAM gzip REQUIRED)
 set(TARNU_VERSION "${PROJECT_VERSION}")
 set(_compressed "")
-foreach(source IN ITEMS man/tarnu.1 man/tarnu-pack.1 changelog.in)
+foreach(source IN ITEMS man/tarnu.1 man/tarnu-pack.1 man/tarnu-share.1 man/tarnu-catalog.1
+                       changelog.in)
     get_filename_component(name "${source}" NAME)
     string(REGEX REPLACE "\\.in$" "" name "${name}")
     configure_file("${_packaging}/${source}" "${CMAKE_BINARY_DIR}/packaging/${name}" @ONLY)
@@ -57,6 +58,8 @@ foreach(source IN ITEMS man/tarnu.1 man/tarnu-pack.1 changelog.in)
 endforeach()
 add_custom_target(tarnu_packaging ALL DEPENDS ${_compressed})
 install(FILES "${CMAKE_BINARY_DIR}/packaging/tarnu.1.gz" "${CMAKE_BINARY_DIR}/packaging/tarnu-pack.1.gz"
+              "${CMAKE_BINARY_DIR}/packaging/tarnu-share.1.gz"
+              "${CMAKE_BINARY_DIR}/packaging/tarnu-catalog.1.gz"
         DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 install(FILES "${_packaging}/copyright" "${CMAKE_BINARY_DIR}/packaging/changelog.gz"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/tarnu")
@@ -72,8 +75,10 @@ set(CPACK_PACKAGE_DESCRIPTION
 folders saved as one compressed .dua file. Arranging a ZuBook never moves
 anything on disk. Around the ZuBook it offers global hot keys that open
 links, locking of linked files, a check for broken links, hot folders,
-favourite ZuBooks and a tray icon. The package also holds tarnu-pack, a
-command-line tool for Tarnu's archive files.")
+favourite ZuBooks, file sharing on the local network, a disc catalog and
+plug-ins. The package also holds command-line companions: tarnu-pack for
+Tarnu's archive files, tarnu-share for sharing and tarnu-catalog for the
+disc catalog.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
