@@ -22,6 +22,8 @@ FileInfoPanel::FileInfoPanel(QWidget* parent)
     browser_->setObjectName(QStringLiteral("wbFileInfo"));
     // Pages are local; links in them do not navigate the panel away.
     browser_->setOpenLinks(false);
+    // The tree above is the page's main view: the information keeps to a strip and scrolls.
+    browser_->setMaximumHeight(kMaxBrowserHeight);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);

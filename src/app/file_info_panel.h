@@ -24,6 +24,8 @@ public:
     QTextBrowser* browser() const { return browser_; }
 
 private:
+    static constexpr int kMaxBrowserHeight = 160;
+
     QToolButton* caption_;
     QTextBrowser* browser_;
 };
