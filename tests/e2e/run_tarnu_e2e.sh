@@ -219,10 +219,19 @@ screen_after() {  # screen_after OUTLINE PNG KEYS...: a fresh copy shows the out
         else
             xdotool windowfocus --sync "$win" key --clearmodifiers "$k"
         fi
-        sleep 0.2
+        sleep 0.3
     done
-    sleep 1
+    # Shots are taken until two in a row agree: a loaded machine may still be painting.
+    local next="${png%.png}.next.png"
     import -window root "$png"
+    for _ in $(seq 10); do
+        sleep 0.5
+        import -window root "$next"
+        if [[ "$(compare -metric AE "$png" "$next" null: 2>&1 || true)" == 0 ]]; then
+            break
+        fi
+        mv "$next" "$png"
+    done
     kill "$pid"
     wait "$pid" 2>/dev/null || true
 }
