@@ -54,10 +54,10 @@ TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, QWidget* parent)
              }
          }},
     };
-    for (const Button& spec : rest) {
-        auto* button = new QPushButton(spec.text, this);
-        button->setObjectName(spec.name);
-        connect(button, &QPushButton::clicked, this, spec.act);
+    for (const Button& wanted : rest) {
+        auto* button = new QPushButton(wanted.text, this);
+        button->setObjectName(wanted.name);
+        connect(button, &QPushButton::clicked, this, wanted.act);
         buttons->addWidget(button);
     }
     checkAll->setObjectName("Button9");

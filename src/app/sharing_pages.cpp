@@ -222,10 +222,10 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QWidget* parent)
         {"Button1", "Find servers", [this] { findServers(); }},
         {"Button7", "Download file", [this] { download(); }},
     };
-    for (const Button& spec : rest) {
-        auto* button = new QPushButton(spec.text, this);
-        button->setObjectName(spec.name);
-        connect(button, &QPushButton::clicked, this, spec.act);
+    for (const Button& wanted : rest) {
+        auto* button = new QPushButton(wanted.text, this);
+        button->setObjectName(wanted.name);
+        connect(button, &QPushButton::clicked, this, wanted.act);
         buttons->addWidget(button);
     }
     auto* layout = new QVBoxLayout(this);
