@@ -127,7 +127,9 @@ CatalogPage::CatalogPage(CatalogService& service, Ui& ui, QWidget* parent)
 }
 
 QWidget* CatalogPage::createSideBarGroup() {
-    auto* page = new QWidget;
+    // Kept by the page while the side bar does not hold it, so that it goes with the page.
+    auto* page = new QWidget(this);
+    page->hide();
     page->setObjectName("gCDCatalog");
     auto* column = new QVBoxLayout(page);
     column->setSpacing(2);
