@@ -27,28 +27,12 @@ chmod 700 "$work/run"
 
 # shellcheck source=../support/checks.sh
 source "$(dirname "$0")/../support/checks.sh"
+# shellcheck source=../support/e2e.sh
+source "$(dirname "$0")/../support/e2e.sh"
 
-wait_window() {  # wait_window REGEX: a visible window with that title, within 20 s
-    for _ in $(seq 200); do
-        if xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
 no_window() {
     for _ in $(seq 50); do
         if ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
-book_has() {  # the saved ZuBook holds TEXT, within 10 s
-    for _ in $(seq 100); do
-        if "$build/tarnu-pack" book "$work/book.dua" 2>/dev/null | grep -aqF -- "$1"; then
             return 0
         fi
         sleep 0.1
@@ -70,13 +54,13 @@ main_window() {
 
 "$work/prog/tarnu" -dua "$work/book.dua" &
 program=$!
-check "the ZuBook is shown" wait_window "^Tarnu - $work/book\.dua\$"
+check "the ZuBook is shown" wait_window "^Tarnu - $work/book\.dua\$" --onlyvisible
 "$work/prog/tarnu" -add "$work/target.txt"
 # A forwarded link is not saved by itself: Ctrl+S.
 xdotool windowfocus --sync "$(main_window)"
 sleep 0.3
 xdotool key ctrl+s
-check "the forwarded link arrived in the ZuFolder" book_has "$work/target.txt"
+check "the forwarded link arrived in the ZuFolder" book_has "$work/target.txt" "$work/book.dua"
 
 # Click the link (the first row under the ZuFolder) and open "Links" > "Set hotkey...".
 xdotool mousemove --window "$(main_window)" 250 160 click 1
@@ -84,12 +68,12 @@ sleep 0.3
 xdotool key --clearmodifiers alt+l
 sleep 0.3
 xdotool key Down Down Return
-check "Set hotkey... opens the dialog" wait_window '^Set hot key$'
+check "Set hotkey... opens the dialog" wait_window '^Set hot key$' --onlyvisible
 xdotool key ctrl+alt+k
 sleep 0.2
 xdotool key Tab space
 check "Set closes the dialog" no_window '^Set hot key$'
-check "the link shows its key, saved with the ZuBook" book_has "Ctrl+Alt+K"
+check "the link shows its key, saved with the ZuBook" book_has "Ctrl+Alt+K" "$work/book.dua"
 
 xdotool key ctrl+grave
 check "the fixed key hides the program" no_window '^Tarnu - '
@@ -101,7 +85,7 @@ xdotool key ctrl+alt+k
 check "the key works with NumLock on" opened_times 2
 xdotool key Num_Lock
 xdotool key ctrl+grave
-check "the fixed key shows the program again" wait_window '^Tarnu - '
+check "the fixed key shows the program again" wait_window '^Tarnu - ' --onlyvisible
 check "the program runs on" kill -0 "$program"
 
 kill "$program"

@@ -26,25 +26,9 @@ chmod 700 "$work/run"
 
 # shellcheck source=../support/checks.sh
 source "$(dirname "$0")/../support/checks.sh"
+# shellcheck source=../support/e2e.sh
+source "$(dirname "$0")/../support/e2e.sh"
 
-wait_window() {  # wait_window REGEX: a visible window with that title, within 20 s
-    for _ in $(seq 200); do
-        if xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
-book_has() {  # book_has TEXT: the saved book.dua describes TEXT, within 10 s
-    for _ in $(seq 100); do
-        if "$build/tarnu-pack" book "$work/book.dua" 2>/dev/null | grep -qF -- "$1"; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
 keys() {  # keys WINDOW-REGEX KEY...: keys to the window, focused first
     local window
     window=$(xdotool search --onlyvisible --name "$1" | head -1)
@@ -55,9 +39,9 @@ keys() {  # keys WINDOW-REGEX KEY...: keys to the window, focused first
 
 "$work/prog/tarnu" -dua "$work/book.dua" &
 program=$!
-check "the ZuBook opens" wait_window "^Tarnu - $work/book\.dua\$"
+check "the ZuBook opens" wait_window "^Tarnu - $work/book\.dua\$" --onlyvisible
 "$work/prog/tarnu" -addf "$work/src"
-check "the forwarded folder arrived" book_has "$work/src/b.txt"
+check "the forwarded folder arrived" book_has "$work/src/b.txt" "$work/book.dua"
 
 # The folder went into the first selected ZuFolder, ":Target". End reaches the empty ":Zoo",
 # Home ":Target".
@@ -67,7 +51,7 @@ window=$(xdotool search --onlyvisible --name "$main" | head -1)
 xdotool windowactivate --sync "$window" 2>/dev/null || true
 keys "$main" End ctrl+shift+1 Home ctrl+1 ctrl+s
 [ -n "${SHOTS:-}" ] && import -window root "$SHOTS/moved.png"
-check "Ctrl+Shift+1 bound the ZuFolder" book_has "slot 0: :Zoo"
+check "Ctrl+Shift+1 bound the ZuFolder" book_has "slot 0: :Zoo" "$work/book.dua"
 zoo_holds_target() {
     "$build/tarnu-pack" book "$work/book.dua" | grep -qE '^    :Target +ZuFolder'
 }
@@ -76,13 +60,13 @@ check "Ctrl+1 moved the selected ZuFolder into the hot folder" zoo_holds_target
 
 # Tools > Synchronize, by their letters.
 keys "$main" alt+t y
-check "the Synchronize dialog opens" wait_window '^Synchronize$'
+check "the Synchronize dialog opens" wait_window '^Synchronize$' --onlyvisible
 sleep 0.5
 [ -n "${SHOTS:-}" ] && import -window root "$SHOTS/sync-dialog.png"
 keys '^Synchronize$' Tab space
 sleep 1
 [ -n "${SHOTS:-}" ] && import -window root "$SHOTS/browser.png"
-check "the folder browser opens" wait_window '^Please specify a directory$'
+check "the folder browser opens" wait_window '^Please specify a directory$' --onlyvisible
 sleep 0.5
 xdotool type --delay 20 "$work/out"
 keys '^Please specify a directory$' Return
@@ -105,7 +89,7 @@ check "the progress window closed itself" test -z "$(xdotool search --onlyvisibl
 
 # Tools > Add ZuBook to favorite. The favourite reaches the data pack when the program ends.
 keys "$main" alt+t a
-wait_window '^Tarnu$' || true  # the file dialog is titled by the system
+wait_window '^Tarnu$' --onlyvisible || true  # the file dialog is titled by the system
 sleep 0.5
 xdotool type --delay 20 "$work/book.dua"
 xdotool key Return

@@ -23,17 +23,10 @@ chmod 700 "$work/run"
 
 # shellcheck source=../support/checks.sh
 source "$(dirname "$0")/../support/checks.sh"
+# shellcheck source=../support/e2e.sh
+source "$(dirname "$0")/../support/e2e.sh"
 
 # Polls for a window whose title matches, visible or not, for up to 20 s.
-wait_window() {  # wait_window REGEX [--onlyvisible]
-    for _ in $(seq 200); do
-        if xdotool search ${2:+"$2"} --name "$1" >/dev/null 2>&1; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
 wait_file() {  # the running copy's endpoint file appears under the runtime directory
     for _ in $(seq 200); do
         if find "$1" -name ZuH.ini | grep -q .; then
@@ -104,17 +97,8 @@ start_closes_dialog() {
     no_window '^Add options$'
 }
 check "Start closes the dialog" start_closes_dialog
-book_has() {  # book_has TEXT [FILE]: the saved FILE (other.dua) holds TEXT, within 10 s
-    for _ in $(seq 100); do
-        if "$build/tarnu-pack" book "${2:-$work/other.dua}" 2>/dev/null | grep -aqF -- "$1"; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
-check "the forwarded folder arrived" book_has "$work/fwd/sub/b.txt"
-check "a relative -add stored the absolute path, bytes kept" book_has "$work/cwd/rel/$odd"
+check "the forwarded folder arrived" book_has "$work/fwd/sub/b.txt" "$work/other.dua"
+check "a relative -add stored the absolute path, bytes kept" book_has "$work/cwd/rel/$odd" "$work/other.dua"
 sleep 0.5  # the handler has returned by now; a crash in its aftermath has happened
 check "the running copy survived the killed second copy" kill -0 "$first"
 
