@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/button_row.h"
 #include "app/server_dialog.h"
 #include "common/error.h"
 
@@ -38,28 +39,18 @@ TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, QWidget* parent)
     tree_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     auto* buttons = new QHBoxLayout;
     auto* checkAll = new QPushButton("Check all FTP", this);
-    struct Button {
-        const char* name;
-        const char* text;
-        std::function<void()> act;
-    };
-    const Button rest[] = {
-        {"Button16", "Add FTP", [this] { addServer(); }},
-        {"Button8", "Delete server", [this] { deleteServer(); }},
-        {"Button10", "Open FTP", [this] { openServer(); }},
-        {"Button11", "Check current FTP",
-         [this] {
-             if (selectedServer() >= 0) {
-                 checks_.checkOne(static_cast<std::size_t>(selectedServer()));
-             }
-         }},
-    };
-    for (const Button& wanted : rest) {
-        auto* button = new QPushButton(wanted.text, this);
-        button->setObjectName(wanted.name);
-        connect(button, &QPushButton::clicked, this, wanted.act);
-        buttons->addWidget(button);
-    }
+    addButtons(buttons, this,
+               {
+                   {"Button16", "Add FTP", [this] { addServer(); }},
+                   {"Button8", "Delete server", [this] { deleteServer(); }},
+                   {"Button10", "Open FTP", [this] { openServer(); }},
+                   {"Button11", "Check current FTP",
+                    [this] {
+                        if (selectedServer() >= 0) {
+                            checks_.checkOne(static_cast<std::size_t>(selectedServer()));
+                        }
+                    }},
+               });
     checkAll->setObjectName("Button9");
     buttons->addWidget(checkAll);
     auto* layout = new QVBoxLayout(this);

@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "app/button_row.h"
 #include "app/server_dialog.h"
 #include "app/server_search_dialog.h"
 #include "common/error.h"
@@ -210,24 +211,15 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QWidget* parent)
     progress_->setToolTip("Data transfer percent ;)");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(connect_);
-    struct Button {
-        const char* name;
-        const char* text;
-        std::function<void()> act;
-    };
-    const Button rest[] = {
-        {"Button3", "Add server", [this] { addServer(); }},
-        {"Button4", "Delete server", [this] { core_.sharing().deleteServer(focusedItem()); }},
-        {"Button2", "Check", [this] { core_.sharing().check(); }},
-        {"Button1", "Find servers", [this] { findServers(); }},
-        {"Button7", "Download file", [this] { download(); }},
-    };
-    for (const Button& wanted : rest) {
-        auto* button = new QPushButton(wanted.text, this);
-        button->setObjectName(wanted.name);
-        connect(button, &QPushButton::clicked, this, wanted.act);
-        buttons->addWidget(button);
-    }
+    addButtons(
+        buttons, this,
+        {
+            {"Button3", "Add server", [this] { addServer(); }},
+            {"Button4", "Delete server", [this] { core_.sharing().deleteServer(focusedItem()); }},
+            {"Button2", "Check", [this] { core_.sharing().check(); }},
+            {"Button1", "Find servers", [this] { findServers(); }},
+            {"Button7", "Download file", [this] { download(); }},
+        });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(tree_, 1);
