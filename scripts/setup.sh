@@ -9,6 +9,7 @@ packages=(
     zlib1g-dev libdeflate-dev libisal-dev libjpeg-dev qt6-base-dev libx11-dev libgtest-dev   # libraries
     shared-mime-info desktop-file-utils adwaita-icon-theme   # desktop integration
     xvfb xauth xdotool x11-utils procps imagemagick   # tests on a private X server
+    python3-pyftpdlib netcat-openbsd   # real peers for the FTP probe and transfer tests
 )
 if [[ "${1:-}" == "fuzz" ]]; then
     packages+=(clang libclang-rt-14-dev)
