@@ -177,15 +177,14 @@ void FtpClient::fail() {
 }
 
 void FtpClient::timedOut() {
-    switch (state_) {
-        case State::Greeting:
-        case State::User:
-        case State::Password:
-            fail();
-            break;
-        default:
-            finish();
+    // A server that let a reply wait out its limit will not answer QUIT either: say it and
+    // leave, rather than wait the limit a second time.
+    if (state_ == State::Greeting || state_ == State::User || state_ == State::Password) {
+        loggedIn_ = false;
+        socket_.write("QUIT\r\n");
+        socket_.flush();
     }
+    finish();
 }
 
 void FtpClient::finish() {

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -77,7 +78,8 @@ TEST(AddressProbesTest, ScansRangesAcrossOctetsAndStops) {
 // A scripted FTP server: greets (or not), and answers USER as told.
 class FakeFtpServer {
 public:
-    enum class Mode { Anonymous, Refusing, Silent };
+    // Mute greets and then never answers.
+    enum class Mode { Anonymous, Refusing, Silent, Mute };
     explicit FakeFtpServer(Mode mode) : mode_(mode) {
         listener_.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&listener_, &QTcpServer::newConnection, [this] { accept(); });
@@ -95,6 +97,9 @@ private:
             while (s->canReadLine()) {
                 const std::string line = s->readLine().trimmed().toStdString();
                 commands.push_back(line.substr(0, line.find(' ')));
+                if (mode_ == Mode::Mute) {
+                    continue;
+                }
                 if (line.starts_with("USER")) {
                     s->write(mode_ == Mode::Refusing ? "530 No anonymous\r\n" : "331 Password\r\n");
                 } else if (line.starts_with("PASS")) {
@@ -151,6 +156,26 @@ TEST(FtpChecksTest, LoginDecidesAndTheFirstAnswerCountsForASingleCheck) {
     checks.checkOne(0);
     ASSERT_TRUE(waitUntil([&] { return marks.size() == 2; }));
     EXPECT_FALSE(marks[1]);
+}
+
+TEST(FtpChecksTest, AServerThatFallsSilentAfterItsGreetingIsCloseAfterFiveSeconds) {
+    QCoreApplication app(appArgc, appArgv);
+    FakeFtpServer mute(FakeFtpServer::Mode::Mute);
+    FtpClient client(mute.port());  // the reply limit the FTP list uses
+    std::vector<FtpServerEntry> entries{{"127.0.0.1", "d", ""}};
+    FtpChecks checks(entries, client, [] { return std::string("NOW"); });
+    bool over = false;
+    checks.onAllDone = [&] { over = true; };
+    QElapsedTimer clock;
+    clock.start();
+    checks.checkAll();
+    ASSERT_TRUE(waitUntil([&] { return over; }, 15000));
+    EXPECT_EQ(entries.front().status, "Last check: NOW; Last state: close.");
+    // USER waits its five seconds, and no more: QUIT is not waited for again.
+    EXPECT_GE(clock.elapsed(), 4900);
+    EXPECT_LT(clock.elapsed(), 7000);
+    waitUntil([&] { return mute.commands.size() == 2; }, 1000);
+    EXPECT_EQ(mute.commands, (std::vector<std::string>{"USER", "QUIT"}));
 }
 
 }  // namespace
