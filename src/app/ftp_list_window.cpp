@@ -2,20 +2,23 @@
 
 #include <QDateTime>
 #include <QDesktopServices>
-#include <QHBoxLayout>
 #include <QLocale>
-#include <QPushButton>
-#include <QStyle>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/button_row.h"
+#include "app/qt_text.h"
 #include "app/server_dialog.h"
+#include "app/side_bar_groups.h"
+#include "app/state_images.h"
 #include "common/error.h"
+#include "sharing/sharing_commands.h"
 
 namespace tarnu {
 
 namespace {
+
+constexpr const char* kCheckAll = "Check all FTP";
 
 std::string nowText() {
     const QDateTime now = QDateTime::currentDateTime();
@@ -27,49 +30,32 @@ std::string nowText() {
 
 }  // namespace
 
-TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, QWidget* parent)
+TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, DataPack* pack, QWidget* parent)
     : QWidget(parent),
       listPath_(std::move(listPath)),
       ui_(ui),
+      pack_(pack),
       checks_(entries_, client_, nowText),
       tree_(new QTreeWidget(this)) {
     setObjectName("frmFTPList");
     tree_->setObjectName("tvFTP");
     tree_->setHeaderHidden(true);
     tree_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
-    auto* buttons = new QHBoxLayout;
-    auto* checkAll = new QPushButton("Check all FTP", this);
-    addButtons(buttons, this,
-               {
-                   {"Button16", "Add FTP", [this] { addServer(); }},
-                   {"Button8", "Delete server", [this] { deleteServer(); }},
-                   {"Button10", "Open FTP", [this] { openServer(); }},
-                   {"Button11", "Check current FTP",
-                    [this] {
-                        if (selectedServer() >= 0) {
-                            checks_.checkOne(static_cast<std::size_t>(selectedServer()));
-                        }
-                    }},
-               });
-    checkAll->setObjectName("Button9");
-    buttons->addWidget(checkAll);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(buttons);
     layout->addWidget(tree_, 1);
+    group_ = makeSideBarGroup("gFTPList", this,
+                              {
+                                  {"Button8", "Delete server", [this] { deleteServer(); }},
+                                  {"Button9", "Check all FTP", [this] { toggleCheckAll(); }},
+                                  {"Button10", "Open FTP", [this] { openServer(); }},
+                                  {"Button11", "Check current FTP", [this] { checkCurrent(); }},
+                                  {"Button16", "Add FTP", [this] { addServer(); }},
+                              });
 
-    connect(checkAll, &QPushButton::clicked, this, [this, checkAll] {
-        if (checks_.checkingAll()) {
-            checks_.stop();
-            checkAll->setText("Check all FTP");
-        } else if (!checks_.busy()) {
-            checkAll->setText("Stop checking");
-            checks_.checkAll();
-        }
-    });
     checks_.onMarked = [this](std::size_t index, bool live) { mark(index, live); };
     checks_.onStatus = [this](const std::string& text) { ui_.setStatus(1, text); };
-    checks_.onAllDone = [this, checkAll] {
-        checkAll->setText("Check all FTP");
+    checks_.onAllDone = [this] {
+        checkAllButton()->setText(kCheckAll);
         save();
     };
     connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
@@ -80,6 +66,29 @@ TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, QWidget* parent)
         entries_[static_cast<std::size_t>(server)].description = item->text(0).toStdString();
         save();
     });
+}
+
+QToolButton* TfrmFTPList::checkAllButton() const {
+    return group_->findChild<QToolButton*>("Button9");
+}
+
+void TfrmFTPList::checkCurrent() {
+    if (const int server = selectedServer(); server >= 0) {
+        checks_.checkOne(static_cast<std::size_t>(server));
+    }
+}
+
+void TfrmFTPList::toggleCheckAll() {
+    if (checks_.checkingAll()) {
+        checks_.stop();
+        checkAllButton()->setText(kCheckAll);
+    } else if (!checks_.busy()) {
+        checkAllButton()->setText("Stop checking");
+        if (tree_->topLevelItemCount() > 0) {
+            tree_->setCurrentItem(tree_->topLevelItem(0));
+        }
+        checks_.checkAll();
+    }
 }
 
 void TfrmFTPList::showEvent(QShowEvent* event) {
@@ -109,11 +118,18 @@ void TfrmFTPList::rebuild() {
     tree_->clear();
     for (const FtpServerEntry& entry : entries_) {
         auto* server = new QTreeWidgetItem(tree_, {QString::fromStdString(entry.host)});
-        server->setIcon(0, style()->standardIcon(QStyle::SP_DialogCancelButton));
+        server->setIcon(0, stateImage(kStateUnreachable));
         auto* description =
             new QTreeWidgetItem(server, {QString::fromStdString(entry.description)});
-        description->setFlags(description->flags() | Qt::ItemIsEditable);
-        new QTreeWidgetItem(server, {QString::fromStdString(entry.status)});
+        description->setIcon(0, stateImage(kStateImageDescription));
+        auto* status = new QTreeWidgetItem(server, {QString::fromStdString(entry.status)});
+        status->setIcon(0, stateImage(kStateImageStatusLine));
+        // The host and the status line are fixed; only the description is the user's.
+        for (QTreeWidgetItem* item : {server, description, status}) {
+            const bool editable = isEditableFtpText(item == server ? 0 : 1, utf8(item->text(0)));
+            item->setFlags(editable ? item->flags() | Qt::ItemIsEditable
+                                    : item->flags() & ~Qt::ItemIsEditable);
+        }
         server->setExpanded(true);
     }
     rebuilding_ = false;
@@ -128,7 +144,7 @@ int TfrmFTPList::selectedServer() const {
 }
 
 void TfrmFTPList::addServer() {
-    TfrmVServer dialog(this);
+    TfrmVServer dialog(pack_, this);
     if (const auto entry = dialog.edit("FTP server", {"0.0.0.0", "FTP file server"})) {
         entries_.push_back({entry->address, entry->description, std::string(kFtpStatusUnknown)});
         rebuild();
@@ -160,8 +176,7 @@ void TfrmFTPList::mark(std::size_t index, bool live) {
         return;
     }
     rebuilding_ = true;
-    server->setIcon(0, style()->standardIcon(live ? QStyle::SP_DialogApplyButton
-                                                  : QStyle::SP_DialogCancelButton));
+    server->setIcon(0, stateImage(live ? kStateReachable : kStateUnreachable));
     if (server->childCount() > 1) {
         server->child(1)->setText(0, QString::fromStdString(entries_[index].status));
     }

@@ -3,12 +3,14 @@
 // TfrmFTPList: the FTP address book on its own tab. A thin view: the list, its file and the
 // checks are the sharing layer's.
 
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QWidget>
 
 #include <string>
 #include <vector>
 
+#include "document/data_pack.h"
 #include "platform/ui.h"
 #include "sharing/ftp_checks.h"
 
@@ -16,8 +18,14 @@ namespace tarnu {
 
 class TfrmFTPList final : public QWidget {
 public:
-    // listPath: Data/FTPList.qfl under the user data directory.
-    TfrmFTPList(std::string listPath, Ui& ui, QWidget* parent = nullptr);
+    // listPath: Data/FTPList.qfl under the user data directory; the pack gives the server
+    // dialog its texts.
+    TfrmFTPList(std::string listPath, Ui& ui, DataPack* pack, QWidget* parent = nullptr);
+
+    // "Delete server", "Check all FTP", "Open FTP", "Check current FTP", "Add FTP": the side
+    // bar shows it while the list's tab is active.
+    QWidget* sideBarGroup() const { return group_; }
+    QTreeWidget* tree() const { return tree_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -32,13 +40,18 @@ private:
     void deleteServer();
     void openServer();
     void mark(std::size_t index, bool live);
+    QToolButton* checkAllButton() const;
+    void checkCurrent();
+    void toggleCheckAll();
 
     std::string listPath_;
     Ui& ui_;
+    DataPack* pack_;
     std::vector<FtpServerEntry> entries_;
     FtpClient client_;
     FtpChecks checks_;
     QTreeWidget* tree_;
+    QWidget* group_ = nullptr;
     bool rebuilding_ = false;
 };
 

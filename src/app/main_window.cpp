@@ -89,17 +89,19 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
     tabs_ = new QTabWidget(central);
     tabs_->setObjectName("Tab");
     tabs_->addTab(createZuBookPage(), "ZuBook");
-    sharedPage_ = new SharedFilesPage(core_, tabs_);
-    transferPage_ = new DataTransferPage(core_, tabs_);
+    sharedPage_ = new SharedFilesPage(core_, icons_, tabs_);
+    transferPage_ = new DataTransferPage(core_, icons_, tabs_);
     tabs_->addTab(sharedPage_, "ZuShared files");
     tabs_->addTab(transferPage_, "ZuData transfer");
-    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
-        if (tab == 1) {
-            sharedPage_->refresh();
-        } else if (tab == 2) {
-            transferPage_->reload();
-        }
-    });
+    sideGroups_->add(sharedPage_->sideBarGroup(), "ZuShared files");
+    sideGroups_->add(transferPage_->sideBarGroup(), "ZuData transfer");
+    sharedPage_->onTabCaption = [this](const QString& text) {
+        tabs_->setTabText(tabs_->indexOf(sharedPage_), text);
+    };
+    transferPage_->onTabCaption = [this](const QString& text) {
+        tabs_->setTabText(tabs_->indexOf(transferPage_), text);
+    };
+    connect(tabs_, &QTabWidget::currentChanged, this, &TfrmMain::tabChanged);
     connect(actions_.ftpList, &QAction::triggered, this, [this] { toggleFtpList(); });
     connect(context_.shareFiles, &QAction::triggered, this,
             [this] { runCommand([this] { sharedPage_->shareSelectedFiles(); }); });
@@ -109,6 +111,7 @@ TfrmMain::TfrmMain(TarnuCore& core, QtIcons& icons) : core_(core), icons_(icons)
     catalogPage_->attach(tabs_, sideBar_, actions_.cdCatalog);
     setCentralWidget(central);
     createStatusBar();
+    tabChanged(tabs_->currentIndex());
     createTray();
     connectCommands();
     connectTree();
@@ -280,6 +283,7 @@ QWidget* TfrmMain::createSideBar() {
     sideBar_->setObjectName("SideBar");
     sideBar_->setMinimumWidth(150);
     sideBar_->setMaximumWidth(190);
+    sideGroups_ = std::make_unique<SideBarGroups>(*sideBar_);
     auto addGroup = [this](const char* name, const QString& title,
                            std::initializer_list<QAction*> items) {
         auto* page = new QWidget(sideBar_);
@@ -294,7 +298,7 @@ QWidget* TfrmMain::createSideBar() {
             column->addWidget(button);
         }
         column->addStretch();
-        sideBar_->addItem(page, title);
+        sideGroups_->add(page, title);
     };
     const MainActions& a = actions_;
     addGroup("gFolders", "Folders",
@@ -718,10 +722,14 @@ void TfrmMain::toggleFtpList() {
     if (ftpList_) {
         tabs_->setCurrentIndex(0);
         tabs_->removeTab(tabs_->indexOf(ftpList_));
+        QWidget* group = ftpList_->sideBarGroup();
+        sideGroups_->remove(group);
+        delete group;
         delete ftpList_;
     } else {
         ftpList_ = new TfrmFTPList(core_.userDataDir() + "/" + std::string(kFtpListFile),
-                                   core_.ui(), tabs_);
+                                   core_.ui(), &core_.dataPack(), tabs_);
+        sideGroups_->add(ftpList_->sideBarGroup(), "FTP list");
         tabs_->setCurrentIndex(tabs_->addTab(ftpList_, "FTP list"));
     }
     actions_.ftpList->setChecked(ftpList_ != nullptr);
@@ -831,6 +839,7 @@ void TfrmMain::setUpPages(const std::vector<std::string>& tabCaptions) {
     tree_->setColumnHidden(kColLock, true);
     tree_->setColumnHidden(kColKind, true);
     tabs_->setCurrentIndex(0);
+    tabChanged(0);
     tree_->setFocus(Qt::OtherFocusReason);  // the keys work on the tree from the start
     if (auto picture = core_.dataPack().loadPicture("ZuBook.jpg")) {
         QImage image(picture->rgb.data(), picture->width, picture->height, 3 * picture->width,

@@ -19,6 +19,7 @@
 #include "app/ftp_list_window.h"
 #include "app/qt_icons.h"
 #include "app/sharing_pages.h"
+#include "app/side_bar_groups.h"
 #include "app/zubook_tree_model.h"
 #include "app/zubook_tree_view.h"
 #include "core/tarnu_core.h"
@@ -161,6 +162,9 @@ private:
     void runCommand(const std::function<void()>& command);
     // Opens the FTP list on a tab of its own, or closes it.
     void toggleFtpList();
+    // The tab control's change: the page's panels, status text and side-bar groups
+    // (main_window_tabs.cpp).
+    void tabChanged(int tab);
     void onTriggered(QAction* action, std::function<void()> command);
     bool treeKey(QKeyEvent* key);
     void followKey(const KeyOutcome& outcome);
@@ -194,6 +198,7 @@ private:
     DataTransferPage* transferPage_ = nullptr;
     QPointer<TfrmFTPList> ftpList_;
     QToolBox* sideBar_ = nullptr;
+    std::unique_ptr<SideBarGroups> sideGroups_;
     QLabel* summary_ = nullptr;
     QLabel* pagePicture_ = nullptr;
     QDockWidget* commentPanel_ = nullptr;

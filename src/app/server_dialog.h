@@ -8,11 +8,14 @@
 #include <optional>
 #include <string>
 
+#include "document/data_pack.h"
+
 namespace tarnu {
 
 class TfrmVServer final : public QDialog {
 public:
-    explicit TfrmVServer(QWidget* parent = nullptr);
+    // Without a data pack the dialog keeps its own texts.
+    explicit TfrmVServer(DataPack* pack, QWidget* parent = nullptr);
 
     struct Entry {
         std::string address;

@@ -6,12 +6,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSplitter>
-#include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/button_row.h"
 #include "app/server_dialog.h"
 #include "app/server_search_dialog.h"
+#include "app/side_bar_groups.h"
+#include "app/state_images.h"
 #include "common/error.h"
 
 namespace tarnu {
@@ -70,25 +71,73 @@ QString tableText(TarnuCore& core, const char* table, int line, const char* fall
     }
 }
 
+void showPackPicture(TarnuCore& core, PictureBox& box, const char* entry) {
+    std::optional<Picture> picture;
+    try {
+        picture = core.dataPack().loadPicture(entry);
+    } catch (const Error&) {
+        // Without the image pack the page simply has no picture.
+    }
+    box.setPicture(picture ? QPixmap::fromImage(toImage(*picture)) : QPixmap());
+}
+
+// What a page shows of its state (off, on): its button and the button's twin on the side
+// bar, its picture and its tab caption.
+struct PageFace {
+    const char* sideButton;
+    int buttonLine[2];
+    const char* buttonText;
+    const char* picture[2];
+    int tabLine[2];
+    const char* tabText;
+};
+
+constexpr PageFace kSharedFace{
+    "Button5", {10, 11},        "Allow connections", {"ZuShared1.jpg", "ZuShared.jpg"},
+    {1, 6},    "ZuShared files"};
+constexpr PageFace kTransferFace{
+    "obConnect", {12, 13}, "Connect", {"ZuFile1.jpg", "ZuFile.jpg"}, {2, 6}, "ZuData transfer"};
+
+void showFace(TarnuCore& core, const PageFace& face, bool on, QWidget& group, QPushButton& button,
+              PictureBox& picture, const std::function<void(const QString&)>& tabCaption) {
+    const QString text = tableText(core, "ClientServer.cs", face.buttonLine[on], face.buttonText);
+    button.setText(text);
+    if (auto* twin = group.findChild<QToolButton*>(face.sideButton)) {
+        twin->setText(text);
+    }
+    showPackPicture(core, picture, face.picture[on]);
+    if (tabCaption) {
+        tabCaption(tableText(core, "ClientServer.cs", face.tabLine[on], face.tabText));
+    }
+}
+
 }  // namespace
 
-SharedFilesPage::SharedFilesPage(TarnuCore& core, QWidget* parent)
+SharedFilesPage::SharedFilesPage(TarnuCore& core, QtIcons& icons, QWidget* parent)
     : QWidget(parent),
       core_(core),
+      icons_(icons),
+      picture_(new PictureBox(this)),
       switch_(new QPushButton("Allow connections", this)),
       log_(new QListWidget(this)),
       tree_(new QTreeWidget(this)),
       path_(new QLabel(this)) {
+    setObjectName("pShared");
+    picture_->setObjectName("imShared");
     switch_->setObjectName("sbStartServer");
     log_->setObjectName("ListBox2");
     tree_->setObjectName("tlSharedFiles");
     tree_->setHeaderLabels({"Caption", "Full name", "Size"});
-    auto* clearLog = new QPushButton("Clear log", this);
-    clearLog->setObjectName("Button6");
+    group_ =
+        makeSideBarGroup("gZuShared", this,
+                         {{"Button5", "Allow connections", [this] { toggleSharing(); }},
+                          {"Button6", "Clear log", [this] { core_.sharing().log().clear(); }}});
     auto* header = new QHBoxLayout;
+    header->addWidget(picture_);
     header->addWidget(switch_);
-    header->addWidget(clearLog);
     header->addWidget(log_, 1);
+    log_->setMinimumWidth(300);
+    log_->setMaximumHeight(100);  // a few recent lines beside the picture, not a page of its own
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(header);
     layout->addWidget(tree_, 1);
@@ -114,11 +163,7 @@ SharedFilesPage::SharedFilesPage(TarnuCore& core, QWidget* parent)
         const Node* node = focusedNode();
         path_->setText(node ? QString::fromStdString(core_.sharedTree().displayPath(node)) : "");
     });
-    connect(switch_, &QPushButton::clicked, this, [this] {
-        core_.sharing().toggleSharing();
-        updateSwitch();
-    });
-    connect(clearLog, &QPushButton::clicked, this, [this] { core_.sharing().log().clear(); });
+    connect(switch_, &QPushButton::clicked, this, [this] { toggleSharing(); });
     log_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(log_, &QWidget::customContextMenuRequested, this,
             [this] { core_.sharing().log().clear(); });
@@ -138,6 +183,11 @@ Node* SharedFilesPage::focusedNode() const {
 void SharedFilesPage::shareSelectedFiles() {
     core_.shareSelectedFiles(focusedNode());
     refresh();
+}
+
+void SharedFilesPage::toggleSharing() {
+    core_.sharing().toggleSharing();
+    updateSwitch();
 }
 
 void SharedFilesPage::addFolder() {
@@ -161,9 +211,7 @@ void SharedFilesPage::addChildren(QTreeWidgetItem* item, const Node* node) {
         for (int column = 0; column < 3; ++column) {
             childItem->setText(column, QString::fromStdString(std::string(child->text(column))));
         }
-        childItem->setIcon(
-            0, style()->standardIcon(SharedTree::isFolder(child) ? QStyle::SP_DirIcon
-                                                                 : QStyle::SP_FileIcon));
+        childItem->setIcon(0, icons_.icon(child->imageIndex()));
         keepPointer(childItem, child);
         addChildren(childItem, child);
     }
@@ -174,7 +222,7 @@ void SharedFilesPage::refresh() {
     tree_->clear();
     const Node* root = core_.sharedTree().root();
     auto* rootItem = new QTreeWidgetItem(tree_, {":", "Folder", ""});
-    rootItem->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    rootItem->setIcon(0, icons_.icon(icons_.folderIcon()));
     keepPointer(rootItem, root);
     addChildren(rootItem, root);
     rootItem->setExpanded(true);
@@ -193,35 +241,52 @@ void SharedFilesPage::refreshLog() {
 
 void SharedFilesPage::updateSwitch() {
     const bool on = core_.sharing().sharing();
-    switch_->setText(tableText(core_, "ClientServer.cs", on ? 11 : 10, "Allow connections"));
+    if (shownState_ == static_cast<int>(on)) {
+        return;
+    }
+    shownState_ = on;
+    showFace(core_, kSharedFace, on, *group_, *switch_, *picture_, onTabCaption);
 }
 
-DataTransferPage::DataTransferPage(TarnuCore& core, QWidget* parent)
+DataTransferPage::DataTransferPage(TarnuCore& core, QtIcons& icons, QWidget* parent)
     : QWidget(parent),
       core_(core),
+      icons_(icons),
+      picture_(new PictureBox(this)),
       connect_(new QPushButton("Connect", this)),
+      address_(new QLineEdit("0.0.0.0", this)),
       tree_(new QTreeWidget(this)),
       progress_(new QProgressBar(this)) {
+    setObjectName("pTransfer");
+    picture_->setObjectName("imTransfer");
     connect_->setObjectName("fspConnect");
+    address_->setObjectName("FlatEdit1");
+    address_->setReadOnly(true);  // it shows the connected address; entries are the list's
+    address_->setMaximumWidth(140);
     tree_->setObjectName("tlDataTrans");
     tree_->setHeaderLabels({"Caption", "Size"});
     progress_->setObjectName("ClientProgressBar");
     progress_->setRange(0, 100);
     progress_->setValue(0);
     progress_->setToolTip("Data transfer percent ;)");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(connect_);
-    addButtons(
-        buttons, this,
+    const auto connectFocused = [this] { core_.sharing().connect(focusedItem()); };
+    group_ = makeSideBarGroup(
+        "gZuTransfer", this,
         {
+            {"obConnect", "Connect", connectFocused},
+            {"Button2", "Check", [this] { core_.sharing().check(); }},
             {"Button3", "Add server", [this] { addServer(); }},
             {"Button4", "Delete server", [this] { core_.sharing().deleteServer(focusedItem()); }},
-            {"Button2", "Check", [this] { core_.sharing().check(); }},
             {"Button1", "Find servers", [this] { findServers(); }},
             {"Button7", "Download file", [this] { download(); }},
         });
+    auto* header = new QHBoxLayout;
+    header->addWidget(picture_);
+    header->addWidget(connect_);
+    header->addWidget(address_);
+    header->addStretch();
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(buttons);
+    layout->addLayout(header);
     layout->addWidget(tree_, 1);
     layout->addWidget(progress_);
 
@@ -237,10 +302,10 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QWidget* parent)
     });
     connect(tree_, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { core_.sharing().open(pointerOf<RemoteItem>(item)); });
-    connect(connect_, &QPushButton::clicked, this,
-            [this] { core_.sharing().connect(focusedItem()); });
+    connect(connect_, &QPushButton::clicked, this, connectFocused);
     core_.sharing().onTransferChanged = [this] { refresh(); };
     core_.sharing().onProgress = [this](int percent) { progress_->setValue(percent); };
+    updateConnection();
 }
 
 DataTransferPage::~DataTransferPage() {
@@ -254,6 +319,26 @@ RemoteItem* DataTransferPage::focusedItem() const {
 
 void DataTransferPage::reload() {
     core_.sharing().loadServerList();
+    address_->setEnabled(true);
+}
+
+// A remote item's picture comes from its name alone, without touching any disk.
+QIcon DataTransferPage::iconOf(const RemoteItem& item) {
+    if (item.isServerEntry()) {
+        return stateImage(item.state);
+    }
+    return icons_.icon(item.isFolder() ? icons_.folderIcon() : icons_.fileIcon(item.caption));
+}
+
+void DataTransferPage::updateConnection() {
+    const bool on = core_.sharing().connected();
+    address_->setText(on ? core_.sharing().client().address().toString() : "0.0.0.0");
+    address_->setEnabled(!on);
+    if (shownState_ == static_cast<int>(on)) {
+        return;
+    }
+    shownState_ = on;
+    showFace(core_, kTransferFace, on, *group_, *connect_, *picture_, onTabCaption);
 }
 
 void DataTransferPage::refresh() {
@@ -265,17 +350,14 @@ void DataTransferPage::refresh() {
                 auto* item = new QTreeWidgetItem(
                     parentItem,
                     {QString::fromStdString(child->caption), QString::fromStdString(child->size)});
-                item->setIcon(0, style()->standardIcon(child->isFolder() ? QStyle::SP_DirIcon
-                                                                         : QStyle::SP_FileIcon));
+                item->setIcon(0, iconOf(*child));
                 keepPointer(item, child.get());
                 addChildren(item, *child);
             }
         };
     for (const auto& entry : core_.sharing().servers()) {
         auto* item = new QTreeWidgetItem(tree_, {QString::fromStdString(entry->caption), ""});
-        item->setIcon(0, style()->standardIcon(entry->state == kStateReachable
-                                                   ? QStyle::SP_DialogApplyButton
-                                                   : QStyle::SP_DialogCancelButton));
+        item->setIcon(0, iconOf(*entry));
         keepPointer(item, entry.get());
         addChildren(item, *entry);
         item->setExpanded(true);
@@ -284,23 +366,24 @@ void DataTransferPage::refresh() {
         tree_->setCurrentItem(again);
         again->setExpanded(true);
     }
-    connect_->setText(
-        tableText(core_, "ClientServer.cs", core_.sharing().connected() ? 13 : 12, "Connect"));
+    updateConnection();
 }
 
 void DataTransferPage::addServer() {
-    TfrmVServer dialog(this);
+    TfrmVServer dialog(&core_.dataPack(), this);
     if (const auto entry = dialog.edit("Tarnu server", {"0.0.0.0", "Tarnu file server"})) {
         core_.sharing().addServer(entry->address, entry->description);
     }
 }
 
 void DataTransferPage::findServers() {
-    TfrmFSServers dialog(core_.sharing().controlPort(), this);
+    TfrmFSServers dialog(core_.sharing().controlPort(), &core_.dataPack(), this);
     dialog.onAddToFavorite = [this](const std::string& address) {
         core_.sharing().addServer(address, "Tarnu file server");
     };
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted && !dialog.chosen().empty()) {
+        address_->setText(QString::fromStdString(dialog.chosen()));
+    }
 }
 
 void DataTransferPage::download() {
