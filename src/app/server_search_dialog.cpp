@@ -37,6 +37,7 @@ TfrmFSServers::TfrmFSServers(std::uint16_t port, DataPack* pack, QWidget* parent
     last_->setObjectName("edLastIP");
     search_->setObjectName("btnSearch");
     found_->setObjectName("lvServers");
+    status_->setObjectName("lbStatus");
     found_->setHeaderLabels({"IP"});
     found_->setRootIsDecorated(false);
     found_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -104,8 +105,9 @@ QString TfrmFSServers::searchText(int line, const char* fallback) const {
 }
 
 QString TfrmFSServers::selectedAddress() const {
-    const QTreeWidgetItem* item = found_->currentItem();
-    return item ? item->text(0) : QString();
+    // The current item alone may be just where the focus landed, not the user's choice.
+    const QList<QTreeWidgetItem*> selected = found_->selectedItems();
+    return selected.isEmpty() ? QString() : selected.front()->text(0);
 }
 
 void TfrmFSServers::searchClicked() {

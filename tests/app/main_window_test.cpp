@@ -481,19 +481,35 @@ TEST_F(MainWindowTest, StarterZuBookPointsOnlyAtRealMenuItems) {
     EXPECT_GE(pointers, 5);
 }
 
+// The names of the side bar's groups, and the open one's.
+std::pair<QStringList, QString> sideBarGroups(const QToolBox& bar) {
+    QStringList names;
+    for (int i = 0; i < bar.count(); ++i) {
+        names << bar.widget(i)->objectName();
+    }
+    return {names, bar.currentWidget() ? bar.currentWidget()->objectName() : QString()};
+}
+
 TEST_F(MainWindowTest, SharingPagesAndTheFtpListTab) {
     auto* tabs = window.findChild<QTabWidget*>("Tab");
     ASSERT_NE(tabs, nullptr);
+    const QToolBox& bar = *window.findChild<QToolBox*>("SideBar");
+    using Groups = std::pair<QStringList, QString>;
+    const Groups zuBookGroups{{"gFolders", "gLinks", "gFavorite"}, "gFolders"};
+    EXPECT_EQ(sideBarGroups(bar), zuBookGroups);
     auto* shared = window.findChild<QTreeWidget*>("tlSharedFiles");
     ASSERT_NE(shared, nullptr);
     tabs->setCurrentIndex(1);
     ASSERT_EQ(shared->topLevelItemCount(), 1);
     EXPECT_EQ(shared->topLevelItem(0)->text(1), "Folder");  // the root, always there
+    EXPECT_EQ(sideBarGroups(bar), Groups({"gZuShared"}, "gZuShared"));
     testing::writeFile(dir / "Data/FavServers.fs", "192.0.2.7 - far away\r\n");
     tabs->setCurrentIndex(2);  // the server list comes back from its file
     auto* transfer = window.findChild<QTreeWidget*>("tlDataTrans");
     ASSERT_EQ(transfer->topLevelItemCount(), 1);
     EXPECT_EQ(transfer->topLevelItem(0)->text(0), "192.0.2.7 - far away");
+    EXPECT_EQ(sideBarGroups(bar), Groups({"gZuTransfer"}, "gZuTransfer"));
+    EXPECT_EQ(window.findChild<QLineEdit*>("FlatEdit1")->text(), "0.0.0.0");
 
     // Unticking the FTP list removes its tab and returns to the first one.
     QAction* ftpList = window.findChild<QAction*>("FTPlist1");
@@ -501,10 +517,13 @@ TEST_F(MainWindowTest, SharingPagesAndTheFtpListTab) {
     ASSERT_EQ(tabs->count(), 4);
     EXPECT_EQ(tabs->tabText(tabs->currentIndex()), "FTP list");
     EXPECT_TRUE(ftpList->isChecked());
+    EXPECT_EQ(sideBarGroups(bar), Groups({"gFTPList"}, "gFTPList"));
     ftpList->trigger();
     EXPECT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_FALSE(ftpList->isChecked());
+    EXPECT_EQ(sideBarGroups(bar), zuBookGroups);
+    EXPECT_EQ(window.findChild<QWidget*>("gFTPList"), nullptr);  // gone with its window
 }
 
 // A click on a file link runs the shipped information plug-in and the panel shows its page.
