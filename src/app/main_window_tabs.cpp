@@ -47,10 +47,13 @@ void TfrmMain::tabChanged(int tab) {
         setStatusText(1, clientServerText(core_, 9));
         runCommand([this] { transferPage_->reload(); });
         sideGroups_->showOnly({transferPage_->sideBarGroup()}, transferPage_->sideBarGroup());
-    } else if (ftpList_ && page == ftpList_) {
-        sideGroups_->showOnly({ftpList_->sideBarGroup()}, ftpList_->sideBarGroup());
     } else {
-        sideGroups_->showOnly({}, nullptr);  // the catalog page brings its own group
+        setStatusText(1, {});  // the other pages' hints do not apply here
+        if (ftpList_ && page == ftpList_) {
+            sideGroups_->showOnly({ftpList_->sideBarGroup()}, ftpList_->sideBarGroup());
+        } else {
+            sideGroups_->showOnly({}, nullptr);  // the catalog page brings its own group
+        }
     }
 }
 

@@ -128,6 +128,8 @@ SharedFilesPage::SharedFilesPage(TarnuCore& core, QtIcons& icons, QWidget* paren
     log_->setObjectName("ListBox2");
     tree_->setObjectName("tlSharedFiles");
     tree_->setHeaderLabels({"Caption", "Full name", "Size"});
+    tree_->setColumnWidth(0, 220);
+    tree_->setColumnWidth(1, 420);
     group_ =
         makeSideBarGroup("gZuShared", this,
                          {{"Button5", "Allow connections", [this] { toggleSharing(); }},
@@ -265,6 +267,7 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QtIcons& icons, QWidget* par
     address_->setMaximumWidth(140);
     tree_->setObjectName("tlDataTrans");
     tree_->setHeaderLabels({"Caption", "Size"});
+    tree_->setColumnWidth(0, 420);
     progress_->setObjectName("ClientProgressBar");
     progress_->setRange(0, 100);
     progress_->setValue(0);
