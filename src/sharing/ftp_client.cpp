@@ -16,6 +16,17 @@ bool endsReply(std::string_view line) {
     return !line.starts_with(' ') && !(line.size() >= 4 && line[3] == '-');
 }
 
+// A name may resolve to IPv6 first (localhost to ::1) where the server listens on IPv4
+// alone; the list's addresses are IPv4 everywhere else, so IPv4 goes first here too.
+QHostAddress preferredAddress(const QList<QHostAddress>& addresses) {
+    for (const QHostAddress& address : addresses) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+            return address;
+        }
+    }
+    return addresses.front();
+}
+
 }  // namespace
 
 FtpReplyParse parseFtpReply(std::string_view buffer) {
@@ -89,7 +100,7 @@ void FtpClient::probe(const std::string& host) {
                                           if (info.addresses().isEmpty()) {
                                               finish();
                                           } else {
-                                              connectTo(info.addresses().front());
+                                              connectTo(preferredAddress(info.addresses()));
                                           }
                                       });
 }
