@@ -85,6 +85,7 @@ void showPackPicture(TarnuCore& core, PictureBox& box, const char* entry) {
 // bar, its picture and its tab caption.
 struct PageFace {
     const char* sideButton;
+    int sideImage[2];
     int buttonLine[2];
     const char* buttonText;
     const char* picture[2];
@@ -92,11 +93,20 @@ struct PageFace {
     const char* tabText;
 };
 
-constexpr PageFace kSharedFace{
-    "Button5", {10, 11},        "Allow connections", {"ZuShared1.jpg", "ZuShared.jpg"},
-    {1, 6},    "ZuShared files"};
-constexpr PageFace kTransferFace{
-    "obConnect", {12, 13}, "Connect", {"ZuFile1.jpg", "ZuFile.jpg"}, {2, 6}, "ZuData transfer"};
+constexpr PageFace kSharedFace{.sideButton = "Button5",
+                               .sideImage = {26, 25},
+                               .buttonLine = {10, 11},
+                               .buttonText = "Allow connections",
+                               .picture = {"ZuShared1.jpg", "ZuShared.jpg"},
+                               .tabLine = {1, 6},
+                               .tabText = "ZuShared files"};
+constexpr PageFace kTransferFace{.sideButton = "obConnect",
+                                 .sideImage = {20, 21},
+                                 .buttonLine = {12, 13},
+                                 .buttonText = "Connect",
+                                 .picture = {"ZuFile1.jpg", "ZuFile.jpg"},
+                                 .tabLine = {2, 6},
+                                 .tabText = "ZuData transfer"};
 
 void showFace(TarnuCore& core, const PageFace& face, bool on, QWidget& group, QPushButton& button,
               PictureBox& picture, const std::function<void(const QString&)>& tabCaption) {
@@ -104,6 +114,7 @@ void showFace(TarnuCore& core, const PageFace& face, bool on, QWidget& group, QP
     button.setText(text);
     if (auto* twin = group.findChild<QToolButton*>(face.sideButton)) {
         twin->setText(text);
+        twin->setIcon(sideBarImage(face.sideImage[on]));
     }
     showPackPicture(core, picture, face.picture[on]);
     if (tabCaption) {

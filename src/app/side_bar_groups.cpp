@@ -18,6 +18,7 @@ QWidget* makeSideBarGroup(const char* name, QWidget* owner,
         auto* button = new QToolButton(page);
         button->setObjectName(wanted.name);
         button->setText(wanted.text);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         QObject::connect(button, &QToolButton::clicked, owner, wanted.act);
         column->addWidget(button);

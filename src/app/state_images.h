@@ -31,4 +31,25 @@ inline QIcon stateImage(int index) {
     }
 }
 
+// The side bar's pictures of the two switches: 20 and 21 Connect while disconnected and
+// connected, 25 and 26 "Allow connections" while sharing and not.
+inline QIcon sideBarImage(int index) {
+    QStyle* style = QApplication::style();
+    switch (index) {
+        case 20:
+            return QIcon::fromTheme("network-wired-disconnected",
+                                    style->standardIcon(QStyle::SP_DriveNetIcon));
+        case 21:
+            return QIcon::fromTheme("network-wired", style->standardIcon(QStyle::SP_DriveNetIcon));
+        case 25:
+            return QIcon::fromTheme("media-playback-start",
+                                    style->standardIcon(QStyle::SP_MediaPlay));
+        case 26:
+            return QIcon::fromTheme("media-playback-stop",
+                                    style->standardIcon(QStyle::SP_MediaStop));
+        default:
+            return {};
+    }
+}
+
 }  // namespace tarnu
