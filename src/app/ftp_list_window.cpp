@@ -55,7 +55,9 @@ TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, DataPack* pack, QWidget* 
     checks_.onMarked = [this](std::size_t index, bool live) { mark(index, live); };
     checks_.onStatus = [this](const std::string& text) { ui_.setStatus(1, text); };
     checks_.onAllDone = [this] {
-        checkAllButton()->setText(kCheckAll);
+        if (QToolButton* button = checkAllButton()) {
+            button->setText(kCheckAll);
+        }
         save();
     };
     connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
@@ -69,7 +71,7 @@ TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, DataPack* pack, QWidget* 
 }
 
 QToolButton* TfrmFTPList::checkAllButton() const {
-    return group_->findChild<QToolButton*>("Button9");
+    return group_ ? group_->findChild<QToolButton*>("Button9") : nullptr;
 }
 
 void TfrmFTPList::checkCurrent() {

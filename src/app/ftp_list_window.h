@@ -3,6 +3,7 @@
 // TfrmFTPList: the FTP address book on its own tab. A thin view: the list, its file and the
 // checks are the sharing layer's.
 
+#include <QPointer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWidget>
@@ -51,7 +52,7 @@ private:
     FtpClient client_;
     FtpChecks checks_;
     QTreeWidget* tree_;
-    QWidget* group_ = nullptr;
+    QPointer<QWidget> group_;  // the side bar may hold it, and end before the window
     bool rebuilding_ = false;
 };
 
