@@ -447,8 +447,12 @@ void TfrmMain::connectCommands() {
     onTriggered(a.setHotKey, [this] { core_.setHotKey(focusedNode()); });
     onTriggered(a.unsetHotKey, [this] { core_.unsetHotKey(focusedNode()); });
     if (auto* tools = menuBar()->findChild<QMenu*>("Tools1")) {
-        connect(tools, &QMenu::aboutToShow, this,
-                [this] { actions_.showComments->setChecked(commentPanel_->isVisible()); });
+        // Other pages hide the panel without unticking it.
+        connect(tools, &QMenu::aboutToShow, this, [this] {
+            if (tabs_->currentIndex() == 0) {
+                actions_.showComments->setChecked(commentPanel_->isVisible());
+            }
+        });
     }
     onTriggered(a.plugIns, [this] {
         TfrmPlugIns manager(core_.plugIns(), core_.ui(), &core_.dataPack(), this);

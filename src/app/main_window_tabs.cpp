@@ -22,10 +22,7 @@ QString clientServerText(TarnuCore& core, int line) {
 }  // namespace
 
 void TfrmMain::tabChanged(int tab) {
-    // Hiding the comment panel reports it unticked; the tick is the user's, not the page's.
-    const bool commentsWanted = actions_.showComments->isChecked();
     commentPanel_->hide();
-    actions_.showComments->setChecked(commentsWanted);
     for (int i = 0; i < tabs_->count(); ++i) {
         if (i < 3) {
             tabs_->widget(i)->setEnabled(i == tab);
@@ -33,7 +30,7 @@ void TfrmMain::tabChanged(int tab) {
     }
     QWidget* page = tabs_->widget(tab);
     if (tab == 0) {
-        commentPanel_->setVisible(commentsWanted && core_.document().isOpen());
+        commentPanel_->setVisible(actions_.showComments->isChecked() && core_.document().isOpen());
         setStatusText(1, {});
         auto* folders = sideBar_->findChild<QWidget*>("gFolders");
         sideGroups_->showOnly({folders, sideBar_->findChild<QWidget*>("gLinks"),

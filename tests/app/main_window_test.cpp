@@ -314,6 +314,14 @@ TEST_F(MainWindowTest, SettingsAndPanelsFollowTheWindow) {
     EXPECT_FALSE(panel->isVisible());
     window.showProgram();
     EXPECT_TRUE(panel->isVisible());
+    // Another page hides it and keeps the tick; the ZuBook page brings it back.
+    auto* tabs = window.findChild<QTabWidget*>("Tab");
+    tabs->setCurrentIndex(1);
+    EXPECT_FALSE(panel->isVisible());
+    emit window.menuBar()->findChild<QMenu*>("Tools1")->aboutToShow();
+    EXPECT_TRUE(window.actions().showComments->isChecked());
+    tabs->setCurrentIndex(0);
+    EXPECT_TRUE(panel->isVisible());
 
     window.treeList()->header()->resizeSection(0, 321);
     window.exitProgram();
