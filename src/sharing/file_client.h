@@ -25,6 +25,9 @@ public:
     // Closes the connection and the download file, which stays on disk as far as it came.
     void close();
     bool downloading() const { return file_ != nullptr; }
+    bool isOpen() const { return socket_.state() != QAbstractSocket::UnconnectedState; }
+    // Bytes of the current download so far.
+    std::uint64_t received() const { return received_; }
 
     enum class StartResult { Started, Busy, UnsafeName, CannotCreate };
     // Creates directory (with its parents) and the file name in it, replacing a file of that

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sharing/event_loop.h"
+#include "sharing/test_bytes.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -26,15 +27,8 @@ using namespace std::string_literals;
 
 using testing::appArgc;
 using testing::appArgv;
+using testing::pattern;
 using testing::waitUntil;
-
-std::string pattern(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    }
-    return bytes;
-}
 
 class PeerTest : public ::testing::Test {
 protected:
