@@ -230,7 +230,7 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QWidget* parent)
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QWidget::customContextMenuRequested, this, [=, this](const QPoint& at) {
         const RemoteItem* item = focusedItem();
-        downloadAction->setEnabled(item && !item->size.empty());
+        downloadAction->setEnabled(item && !item->isServerEntry());
         QMenu menu;
         menu.addAction(downloadAction);
         menu.exec(tree_->viewport()->mapToGlobal(at));
@@ -241,11 +241,16 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QWidget* parent)
             [this] { core_.sharing().connect(focusedItem()); });
     core_.sharing().onTransferChanged = [this] { refresh(); };
     core_.sharing().onProgress = [this](int percent) { progress_->setValue(percent); };
+    core_.sharing().onFolderProgress = [this](std::size_t ended, std::size_t known) {
+        progress_->setFormat(known == 0 ? QString("%p%")
+                                        : QString("%p% (%1 of %2 files)").arg(ended).arg(known));
+    };
 }
 
 DataTransferPage::~DataTransferPage() {
     core_.sharing().onTransferChanged = nullptr;
     core_.sharing().onProgress = nullptr;
+    core_.sharing().onFolderProgress = nullptr;
 }
 
 RemoteItem* DataTransferPage::focusedItem() const {
