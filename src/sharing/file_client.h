@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarnu {
 
@@ -52,6 +53,7 @@ private:
 
     QTcpSocket socket_;
     std::unique_ptr<QFile> file_;
+    std::vector<char> piece_;
     std::int64_t announced_ = -1;  // -1 until the announcement
     std::uint64_t received_ = 0;
 };
