@@ -1,12 +1,10 @@
 #include "app/ftp_list_window.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QPushButton>
 #include <QStyle>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/button_row.h"
@@ -27,10 +25,11 @@ std::string nowText() {
 
 }  // namespace
 
-TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, QWidget* parent)
+TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, Shell& shell, QWidget* parent)
     : QWidget(parent),
       listPath_(std::move(listPath)),
       ui_(ui),
+      shell_(shell),
       checks_(entries_, client_, nowText),
       tree_(new QTreeWidget(this)) {
     setObjectName("frmFTPList");
@@ -149,8 +148,7 @@ void TfrmFTPList::deleteServer() {
 void TfrmFTPList::openServer() {
     const int server = selectedServer();
     if (server >= 0) {
-        QDesktopServices::openUrl(QUrl(
-            "ftp://" + QString::fromStdString(entries_[static_cast<std::size_t>(server)].host)));
+        shell_.open("ftp://" + entries_[static_cast<std::size_t>(server)].host);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/shell.h"
 #include "platform/ui.h"
 #include "sharing/ftp_checks.h"
 
@@ -17,7 +18,8 @@ namespace tarnu {
 class TfrmFTPList final : public QWidget {
 public:
     // listPath: Data/FTPList.qfl under the user data directory.
-    TfrmFTPList(std::string listPath, Ui& ui, QWidget* parent = nullptr);
+    // Open FTP hands the server's address to shell.
+    TfrmFTPList(std::string listPath, Ui& ui, Shell& shell, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -35,6 +37,7 @@ private:
 
     std::string listPath_;
     Ui& ui_;
+    Shell& shell_;
     std::vector<FtpServerEntry> entries_;
     FtpClient client_;
     FtpChecks checks_;

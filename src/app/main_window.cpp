@@ -721,7 +721,7 @@ void TfrmMain::toggleFtpList() {
         delete ftpList_;
     } else {
         ftpList_ = new TfrmFTPList(core_.userDataDir() + "/" + std::string(kFtpListFile),
-                                   core_.ui(), tabs_);
+                                   core_.ui(), core_.shell(), tabs_);
         tabs_->setCurrentIndex(tabs_->addTab(ftpList_, "FTP list"));
     }
     actions_.ftpList->setChecked(ftpList_ != nullptr);
