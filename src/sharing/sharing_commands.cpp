@@ -11,6 +11,8 @@ namespace tarnu {
 
 namespace {
 
+constexpr std::chrono::seconds kListingWait{3};
+
 std::string sizeText(const std::string& path) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
@@ -38,10 +40,12 @@ SharingCommands::SharingCommands(SharedTree& shared, IconCache& icons, MessageSo
         if (folder_.takeListing(kind, entries)) {
             return;
         }
+        listingAsked_.reset();
         fill(kind == ReplyKind::RootListing ? entryFor(connectedAddress_) : browsing_, entries);
     };
     client_.onReset = [this] {
         folder_.connectionEnded();
+        listingAsked_.reset();
         if (RemoteItem* entry = entryFor(connectedAddress_)) {
             entry->state = kStateUnreachable;
             entry->children.clear();
@@ -214,6 +218,7 @@ void SharingCommands::open(RemoteItem* item) {
     if (item->isFolder() && client_.isConnected() && !folder_.running()) {
         item->children.clear();
         browsing_ = item;
+        listingAsked_ = std::chrono::steady_clock::now();
         client_.requestFolder(itemPath(item));
         changed();
     }
@@ -228,6 +233,11 @@ void SharingCommands::download(RemoteItem* item, const std::string& downloadDir)
             ? downloadDir
             : (std::filesystem::path(setup_.userDataDir) / downloadDir).string();
     if (item->isFolder()) {
+        // Listings carry no tag: one the user asked for, still on its way, would be taken
+        // for the folder's own. A server that never answers holds this up only briefly.
+        if (listingAsked_ && std::chrono::steady_clock::now() - *listingAsked_ < kListingWait) {
+            return;
+        }
         if (client_.isConnected() && !folder_.start(itemPath(item), item->caption, directory)) {
             ui_.showError("The folder name " + item->caption + " is not allowed");
         }

@@ -4,9 +4,11 @@
 // folder, delete), the sharing switch and its log, and the data-transfer tree (server list,
 // connect, browse, download, check). Views repaint on the change callbacks.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,8 @@ private:
     std::vector<std::unique_ptr<RemoteItem>> servers_;
     std::string connectedAddress_;
     RemoteItem* browsing_ = nullptr;
+    // When the user last asked for a folder listing that has not come yet.
+    std::optional<std::chrono::steady_clock::time_point> listingAsked_;
 };
 
 }  // namespace tarnu
