@@ -1,10 +1,8 @@
 #include "app/ftp_list_window.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QLocale>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/qt_text.h"
@@ -30,10 +28,12 @@ std::string nowText() {
 
 }  // namespace
 
-TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, DataPack* pack, QWidget* parent)
+TfrmFTPList::TfrmFTPList(std::string listPath, Ui& ui, Shell& shell, DataPack* pack,
+                         QWidget* parent)
     : QWidget(parent),
       listPath_(std::move(listPath)),
       ui_(ui),
+      shell_(shell),
       pack_(pack),
       checks_(entries_, client_, nowText),
       tree_(new QTreeWidget(this)) {
@@ -167,8 +167,7 @@ void TfrmFTPList::deleteServer() {
 void TfrmFTPList::openServer() {
     const int server = selectedServer();
     if (server >= 0) {
-        QDesktopServices::openUrl(QUrl(
-            "ftp://" + QString::fromStdString(entries_[static_cast<std::size_t>(server)].host)));
+        shell_.open("ftp://" + entries_[static_cast<std::size_t>(server)].host);
     }
 }
 

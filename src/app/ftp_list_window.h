@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/data_pack.h"
+#include "platform/shell.h"
 #include "platform/ui.h"
 #include "sharing/ftp_checks.h"
 
@@ -20,8 +21,9 @@ namespace tarnu {
 class TfrmFTPList final : public QWidget {
 public:
     // listPath: Data/FTPList.qfl under the user data directory; the pack gives the server
-    // dialog its texts.
-    TfrmFTPList(std::string listPath, Ui& ui, DataPack* pack, QWidget* parent = nullptr);
+    // dialog its texts. Open FTP hands the server's address to shell.
+    TfrmFTPList(std::string listPath, Ui& ui, Shell& shell, DataPack* pack,
+                QWidget* parent = nullptr);
 
     // "Delete server", "Check all FTP", "Open FTP", "Check current FTP", "Add FTP": the side
     // bar shows it while the list's tab is active.
@@ -47,6 +49,7 @@ private:
 
     std::string listPath_;
     Ui& ui_;
+    Shell& shell_;
     DataPack* pack_;
     std::vector<FtpServerEntry> entries_;
     FtpClient client_;

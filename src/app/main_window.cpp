@@ -732,7 +732,7 @@ void TfrmMain::toggleFtpList() {
         delete ftpList_;
     } else {
         ftpList_ = new TfrmFTPList(core_.userDataDir() + "/" + std::string(kFtpListFile),
-                                   core_.ui(), &core_.dataPack(), tabs_);
+                                   core_.ui(), core_.shell(), &core_.dataPack(), tabs_);
         sideGroups_->add(ftpList_->sideBarGroup(), "FTP list");
         tabs_->setCurrentIndex(tabs_->addTab(ftpList_, "FTP list"));
     }

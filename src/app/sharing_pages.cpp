@@ -309,7 +309,7 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QtIcons& icons, QWidget* par
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QWidget::customContextMenuRequested, this, [=, this](const QPoint& at) {
         const RemoteItem* item = focusedItem();
-        downloadAction->setEnabled(item && !item->size.empty());
+        downloadAction->setEnabled(item && !item->isServerEntry());
         QMenu menu;
         menu.addAction(downloadAction);
         menu.exec(tree_->viewport()->mapToGlobal(at));
@@ -320,11 +320,16 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QtIcons& icons, QWidget* par
     core_.sharing().onTransferChanged = [this] { refresh(); };
     core_.sharing().onProgress = [this](int percent) { progress_->setValue(percent); };
     updateConnection();
+    core_.sharing().onFolderProgress = [this](std::size_t ended, std::size_t known) {
+        progress_->setFormat(known == 0 ? QString("%p%")
+                                        : QString("%p% (%1 of %2 files)").arg(ended).arg(known));
+    };
 }
 
 DataTransferPage::~DataTransferPage() {
     core_.sharing().onTransferChanged = nullptr;
     core_.sharing().onProgress = nullptr;
+    core_.sharing().onFolderProgress = nullptr;
 }
 
 RemoteItem* DataTransferPage::focusedItem() const {

@@ -117,6 +117,7 @@ public:
     const Settings& settings() const { return settings_; }
     DataPack& dataPack() { return dataPack_; }
     Ui& ui() { return ports_.ui; }
+    Shell& shell() { return ports_.shell; }
     bool isRunAtLogin() const { return ports_.desktop.isRunAtLogin(executable_); }
     THotKeyManager& hotKeys() { return hotKeys_; }
     const HotKeyText& keyText() const { return keyText_; }

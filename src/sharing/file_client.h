@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarnu {
 
@@ -25,6 +26,9 @@ public:
     // Closes the connection and the download file, which stays on disk as far as it came.
     void close();
     bool downloading() const { return file_ != nullptr; }
+    bool isOpen() const { return socket_.state() != QAbstractSocket::UnconnectedState; }
+    // Bytes of the current download so far.
+    std::uint64_t received() const { return received_; }
 
     enum class StartResult { Started, Busy, UnsafeName, CannotCreate };
     // Creates directory (with its parents) and the file name in it, replacing a file of that
@@ -49,6 +53,7 @@ private:
 
     QTcpSocket socket_;
     std::unique_ptr<QFile> file_;
+    std::vector<char> piece_;
     std::int64_t announced_ = -1;  // -1 until the announcement
     std::uint64_t received_ = 0;
 };

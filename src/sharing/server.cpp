@@ -81,6 +81,9 @@ void Server::accept() {
             continue;
         }
         socket->setReadBufferSize(kReadBufferSize);
+        // A reply leaves as header and then listing; without this the listing waits for the
+        // client's delayed acknowledgement of the header.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connections_[socket] = {{}, std::chrono::steady_clock::now()};
         log_.add(logText(2) + dottedAddress(socket->peerAddress()));
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });

@@ -11,6 +11,8 @@ namespace tarnu {
 
 namespace {
 
+constexpr std::chrono::seconds kListingWait{3};
+
 std::string sizeText(const std::string& path) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
@@ -35,9 +37,15 @@ SharingCommands::SharingCommands(SharedTree& shared, IconCache& icons, MessageSo
         changed();
     };
     client_.onListing = [this](ReplyKind kind, const std::vector<ListingEntry>& entries) {
+        if (folder_.takeListing(kind, entries)) {
+            return;
+        }
+        listingAsked_.reset();
         fill(kind == ReplyKind::RootListing ? entryFor(connectedAddress_) : browsing_, entries);
     };
     client_.onReset = [this] {
+        folder_.connectionEnded();
+        listingAsked_.reset();
         if (RemoteItem* entry = entryFor(connectedAddress_)) {
             entry->state = kStateUnreachable;
             entry->children.clear();
@@ -53,6 +61,7 @@ SharingCommands::SharingCommands(SharedTree& shared, IconCache& icons, MessageSo
         }
     };
     client_.files().onProgress = client_.onProgress;
+    followFolderDownload();
     checks_.onResult = [this](std::uint32_t address, bool reachable) {
         for (auto& entry : servers_) {
             if (parseDottedQuad(addressPart(entry->caption)) == address) {
@@ -203,25 +212,67 @@ void SharingCommands::open(RemoteItem* item) {
             client_.reset();
         }
         connect(item);
-    } else if (item->isFolder() && client_.isConnected()) {
+        return;
+    }
+    // Not while a folder download runs: its listings come back on the same connection.
+    if (item->isFolder() && client_.isConnected() && !folder_.running()) {
         item->children.clear();
         browsing_ = item;
+        listingAsked_ = std::chrono::steady_clock::now();
         client_.requestFolder(itemPath(item));
         changed();
     }
 }
 
 void SharingCommands::download(RemoteItem* item, const std::string& downloadDir) {
-    if (!item || item->size.empty() || item->isServerEntry() || client_.files().downloading()) {
+    if (!item || item->isServerEntry() || client_.files().downloading() || folder_.running()) {
         return;
     }
     const std::string directory =
         std::filesystem::path(downloadDir).is_absolute()
             ? downloadDir
             : (std::filesystem::path(setup_.userDataDir) / downloadDir).string();
+    if (item->isFolder()) {
+        // Listings carry no tag: one the user asked for, still on its way, would be taken
+        // for the folder's own. A server that never answers holds this up only briefly.
+        if (listingAsked_ && std::chrono::steady_clock::now() - *listingAsked_ < kListingWait) {
+            return;
+        }
+        if (client_.isConnected() && !folder_.start(itemPath(item), item->caption, directory)) {
+            ui_.showError("The folder name " + item->caption + " is not allowed");
+        }
+        return;
+    }
     if (client_.download(itemPath(item), directory, item->caption) ==
         FileClient::StartResult::UnsafeName) {
         ui_.showError("The file name " + item->caption + " is not allowed");
+    }
+}
+
+void SharingCommands::followFolderDownload() {
+    client_.files().onFinished = [this](const std::string&) { folder_.fileEnded(true); };
+    client_.files().onInterrupted = [this](const std::string&) { folder_.fileEnded(false); };
+    folder_.onFile = [this](const std::string&, bool) {
+        reportFolderProgress(folder_.result().filesDone + folder_.result().filesFailed,
+                             folder_.filesKnown());
+    };
+    folder_.onFinished = [this](const FolderDownloadResult& result) {
+        reportFolderProgress(0, 0);
+        if (result.complete && result.filesFailed == 0 && result.skipped == 0) {
+            return;
+        }
+        std::string text = result.complete ? "The folder download is incomplete"
+                                           : "The folder download stopped: " + result.failure;
+        text += ". Files downloaded: " + std::to_string(result.filesDone) +
+                ", failed: " + std::to_string(result.filesFailed) +
+                ", skipped items: " + std::to_string(result.skipped) + ".";
+        ui_.showError(text);
+    };
+}
+
+void SharingCommands::reportFolderProgress(std::size_t ended, std::size_t known) {
+    if (onFolderProgress) {
+        onFolderProgress(ended, known);
     }
 }
 

@@ -4,9 +4,11 @@
 // folder, delete), the sharing switch and its log, and the data-transfer tree (server list,
 // connect, browse, download, check). Views repaint on the change callbacks.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "platform/ui.h"
 #include "sharing/address_probes.h"
 #include "sharing/client.h"
+#include "sharing/folder_download.h"
 #include "sharing/server.h"
 
 namespace tarnu {
@@ -69,7 +72,9 @@ public:
     void connect(RemoteItem* entry);
     // Double-click: reconnects to a server entry, lists a remote folder.
     void open(RemoteItem* item);
+    // A remote file, or a remote folder with everything beneath it.
     void download(RemoteItem* item, const std::string& downloadDir);
+    FolderDownload& folderDownload() { return folder_; }
     void check();
     bool connected() const { return client_.isOpen(); }
     std::uint16_t controlPort() const { return setup_.controlPort; }
@@ -79,12 +84,16 @@ public:
 
     std::function<void()> onTransferChanged;
     std::function<void(int percent)> onProgress;
+    // Files of a folder download that have ended, of those known so far; 0 of 0 at its end.
+    std::function<void(std::size_t ended, std::size_t known)> onFolderProgress;
 
 private:
     std::string serverListPath() const;
     void saveServerList();
     RemoteItem* entryFor(const std::string& address);
     void fill(RemoteItem* parent, const std::vector<ListingEntry>& entries);
+    void followFolderDownload();
+    void reportFolderProgress(std::size_t ended, std::size_t known);
     void changed();
 
     SharedTree& shared_;
@@ -94,10 +103,13 @@ private:
     SharingLog log_;
     Server server_;
     Client client_;
+    FolderDownload folder_{client_};
     AddressProbes checks_;
     std::vector<std::unique_ptr<RemoteItem>> servers_;
     std::string connectedAddress_;
     RemoteItem* browsing_ = nullptr;
+    // When the user last asked for a folder listing that has not come yet.
+    std::optional<std::chrono::steady_clock::time_point> listingAsked_;
 };
 
 }  // namespace tarnu

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolBox>
@@ -24,6 +25,7 @@
 #include "app/search_dialog.h"
 #include "app/widget_captions.h"
 #include "document/form_placement.h"
+#include "sharing/ftp_list.h"
 #include "support/fake_hot_keys.h"
 #include "support/fakes.h"
 #include "support/program_dir.h"
@@ -519,13 +521,21 @@ TEST_F(MainWindowTest, SharingPagesAndTheFtpListTab) {
     EXPECT_EQ(sideBarGroups(bar), Groups({"gZuTransfer"}, "gZuTransfer"));
     EXPECT_EQ(window.findChild<QLineEdit*>("FlatEdit1")->text(), "0.0.0.0");
 
-    // Unticking the FTP list removes its tab and returns to the first one.
+    // Open FTP hands the selected server to the shell, from a child line too. Unticking the
+    // FTP list removes its tab and returns to the first one.
+    saveFtpList(dir / "Data/FTPList.qfl", {{"ftp.example.org", "mirror"}});
+    window.show();  // the list is read when its tab is shown
     QAction* ftpList = window.findChild<QAction*>("FTPlist1");
     ftpList->trigger();
     ASSERT_EQ(tabs->count(), 4);
     EXPECT_EQ(tabs->tabText(tabs->currentIndex()), "FTP list");
     EXPECT_TRUE(ftpList->isChecked());
     EXPECT_EQ(sideBarGroups(bar), Groups({"gFTPList"}, "gFTPList"));
+    auto* ftpTree = window.findChild<QTreeWidget*>("tvFTP");
+    ASSERT_EQ(ftpTree->topLevelItemCount(), 1);
+    ftpTree->setCurrentItem(ftpTree->topLevelItem(0)->child(0));
+    window.findChild<QToolButton*>("Button10")->click();
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{"ftp://ftp.example.org"}));
     ftpList->trigger();
     EXPECT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->currentIndex(), 0);

@@ -14,6 +14,7 @@
 #include "app/server_search_dialog.h"
 #include "sharing/server.h"
 #include "support/fakes.h"
+#include "support/program_dir.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_ui.h"
 
@@ -85,7 +86,8 @@ TEST(FtpListWindowTest, CheckAllStopsBeforeTheNextServerAndSaves) {
                        "127.0.0.1\r\n FTP one\r\n Last check: unknown\r\n"
                        "127.0.0.1\r\n FTP two\r\n Last check: unknown\r\n");
     testing::ScriptedUi ui;
-    TfrmFTPList window(dir / "FTPList.qfl", ui, nullptr);
+    testing::FakeShell shell;
+    TfrmFTPList window(dir / "FTPList.qfl", ui, shell, nullptr);
     window.show();  // loads the list
     QTreeWidget* tree = window.tree();
     ASSERT_EQ(tree->topLevelItemCount(), 2);

@@ -171,8 +171,9 @@ TEST(FtpChecksTest, AServerThatFallsSilentAfterItsGreetingIsCloseAfterFiveSecond
     checks.checkAll();
     ASSERT_TRUE(waitUntil([&] { return over; }, 15000));
     EXPECT_EQ(entries.front().status, "Last check: NOW; Last state: close.");
-    // USER waits its five seconds, and no more: QUIT is not waited for again.
-    EXPECT_GE(clock.elapsed(), 4900);
+    // USER waits its five seconds, and no more: QUIT is not waited for again. A coarse Qt
+    // timer may fire up to 5% early.
+    EXPECT_GE(clock.elapsed(), 4700);
     EXPECT_LT(clock.elapsed(), 7000);
     waitUntil([&] { return mute.commands.size() == 2; }, 1000);
     EXPECT_EQ(mute.commands, (std::vector<std::string>{"USER", "QUIT"}));

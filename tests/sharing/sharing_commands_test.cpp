@@ -100,11 +100,26 @@ TEST_F(SharingCommandsTest, ServerListConnectBrowseAndDownload) {
     ASSERT_TRUE(waitUntil([&] { return sub->children.size() == 1; }));
     EXPECT_EQ(SharingCommands::itemPath(sub->children[0].get()), "\\0\\0\\0");
 
-    bool finished = false;
-    commands.client().files().onFinished = [&](const std::string&) { finished = true; };
     commands.download(sub->children[0].get(), "Downloads");
-    ASSERT_TRUE(waitUntil([&] { return finished; }));
+    ASSERT_TRUE(waitUntil([&] { return !commands.client().files().downloading(); }));
     EXPECT_EQ(testing::readFile(dir / "Downloads/f.bin"), std::string(9000, 'f'));
+
+    // A folder comes down with everything beneath it; only a shortfall is reported.
+    std::vector<std::pair<std::size_t, std::size_t>> folderProgress;
+    commands.onFolderProgress = [&](std::size_t ended, std::size_t known) {
+        folderProgress.emplace_back(ended, known);
+    };
+    // Not while a listing the user asked for is on its way: it would pass for the folder's.
+    commands.open(sub);
+    commands.download(share, "Downloads");
+    EXPECT_FALSE(commands.folderDownload().running());
+    ASSERT_TRUE(waitUntil([&] { return sub->children.size() == 1; }));
+    commands.download(share, "Downloads");
+    ASSERT_TRUE(commands.folderDownload().running());
+    ASSERT_TRUE(waitUntil([&] { return !commands.folderDownload().running(); }));
+    EXPECT_EQ(testing::readFile(dir / "Downloads/share/sub/f.bin"), std::string(9000, 'f'));
+    EXPECT_EQ(folderProgress, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 1}, {0, 0}}));
+    EXPECT_EQ(ui.errors.size(), 1u);
 
     // Deleting the connected entry disconnects first; the list file follows.
     commands.deleteServer(entry);

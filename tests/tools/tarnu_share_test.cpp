@@ -82,8 +82,16 @@ TEST_F(TarnuShareTest, ServesFoldersToListAndGet) {
     Outcome got = run("get", {"127.0.0.1", "\\0\\0\\0", QString::fromStdString(dir / "down")});
     ASSERT_EQ(got.exit, 0) << got.err;
     EXPECT_EQ(testing::readFile(dir / "down/set.flac"), bytes);
-    // A folder is not a file, and a path past the last item names nothing.
-    EXPECT_EQ(run("get", {"127.0.0.1", "\\0\\0", QString::fromStdString(dir / "down")}).exit, 1);
+    // A folder comes down whole; "/" separates too, and a path whose first backslash a
+    // shell ate is refused instead of naming the root.
+    Outcome folder = run("get", {"127.0.0.1", "/0/0", QString::fromStdString(dir / "whole")});
+    ASSERT_EQ(folder.exit, 0) << folder.err;
+    EXPECT_EQ(folder.out, dir / "whole/live/set.flac\n");
+    EXPECT_EQ(testing::readFile(dir / "whole/live/set.flac"), bytes);
+    EXPECT_EQ(run("ls", {"127.0.0.1", "/0/0"}).out, "\\0\\0\\0\tset.flac\t300000\n");
+    EXPECT_EQ(run("ls", {"127.0.0.1", "0\\0"}).exit, 2);
+    // A path past the last item names nothing.
+    EXPECT_EQ(run("get", {"127.0.0.1", "\\0\\7", QString::fromStdString(dir / "down")}).exit, 1);
     EXPECT_EQ(run("ls", {"127.0.0.1", "\\7"}).exit, 1);
     stopServer();
 }

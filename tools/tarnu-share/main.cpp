@@ -30,6 +30,7 @@ constexpr const char* kUsage =
     "       tarnu-share serve [--port N] [--file-port M] [--bind ADDRESS] FOLDER...\n"
     "       tarnu-share ls [--port N] [--file-port M] HOST [PATH]\n"
     "       tarnu-share get [--port N] [--file-port M] HOST PATH [DIR]\n"
+    "PATH names an item by positions: \\0\\1 (quoted) or /0/1; get on a folder fetches all of it.\n"
     "Ports 0 pick free ports; the log names the ones in use.\n";
 
 // The server's log lines, in the order of the log table.
@@ -146,11 +147,14 @@ int runClient(const std::string& command, const Options& options) {
         std::fprintf(stderr, "tarnu-share: %s is not a valid IP address\n", operands[0].c_str());
         return 2;
     }
-    const std::string path = operands.size() > 1 ? operands[1] : "";
-    if (command == "ls") {
-        return share::listFolder(remote, path);
+    const auto path = share::itemPathArgument(operands.size() > 1 ? operands[1] : "");
+    if (!path) {
+        return 2;
     }
-    return share::getFile(remote, path, operands.size() > 2 ? operands[2] : ".");
+    if (command == "ls") {
+        return share::listFolder(remote, *path);
+    }
+    return share::getFile(remote, *path, operands.size() > 2 ? operands[2] : ".");
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "remote.h"
 
+#include "sharing/folder_download.h"
+
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -54,13 +57,44 @@ int withFolder(Client& client, const Remote& remote, const std::string& path,
     return QCoreApplication::exec();
 }
 
+// Walks the folder at path into directory, printing each file as it ends; leaves the event
+// loop when the walk ends, with 1 when anything was missed.
+bool startFolder(Client& client, FolderDownload& folder, const std::string& path,
+                 const std::string& caption, const std::string& directory) {
+    folder.takeOverClient();
+    folder.onFile = [](const std::string& file, bool complete) {
+        std::printf("%s%s\n", file.c_str(), complete ? "" : " (incomplete)");
+        std::fflush(stdout);
+    };
+    folder.onFinished = [&client](const FolderDownloadResult& result) {
+        const bool whole = result.complete && result.filesFailed + result.skipped == 0;
+        if (!whole) {
+            std::fprintf(stderr, "tarnu-share: %s: %zu files failed, %zu items skipped\n",
+                         result.complete ? "folder incomplete" : result.failure.c_str(),
+                         result.filesFailed, result.skipped);
+        }
+        client.onReset = nullptr;
+        QCoreApplication::exit(whole ? 0 : 1);
+    };
+    return folder.start(path, caption, directory);
+}
+
 }  // namespace
 
-int listFolder(const Remote& remote, const std::string& path) {
-    if (!parseItemPath(path)) {
-        std::fprintf(stderr, "tarnu-share: %s is not an item path\n", path.c_str());
-        return 2;
+std::optional<std::string> itemPathArgument(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    // The protocol ignores what comes before the first separator, so "0\1" (a shell ate
+    // the first backslash) would quietly name the root.
+    if ((!path.empty() && path.front() != '\\') || !parseItemPath(path)) {
+        std::fprintf(stderr,
+                     "tarnu-share: %s is not an item path; write it as \\0\\1 (quoted) or /0/1\n",
+                     path.c_str());
+        return std::nullopt;
     }
+    return path;
+}
+
+int listFolder(const Remote& remote, const std::string& path) {
     Client client;
     return withFolder(client, remote, path, [&](const std::vector<ListingEntry>& entries) {
         for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -76,7 +110,7 @@ int listFolder(const Remote& remote, const std::string& path) {
 int getFile(const Remote& remote, const std::string& path, const std::string& directory) {
     const auto parent = splitLast(path);
     if (!parent) {
-        std::fprintf(stderr, "tarnu-share: %s is not the path of a file\n", path.c_str());
+        std::fprintf(stderr, "tarnu-share: %s is the root, not a shared item\n", path.c_str());
         return 2;
     }
     Client client;
@@ -93,20 +127,30 @@ int getFile(const Remote& remote, const std::string& path, const std::string& di
     client.files().onInterrupted = [&](const std::string& file) {
         fail("download of " + file + " ended early");
     };
+    FolderDownload folder(client);
     return withFolder(client, remote, parent->first, [&](const std::vector<ListingEntry>& entries) {
-        if (parent->second >= entries.size() || entries[parent->second].size.empty()) {
-            fail(path + " is not a shared file");
+        if (parent->second >= entries.size()) {
+            fail(path + " names no shared item");
             return;
         }
-        const std::string& name = entries[parent->second].caption;
-        switch (client.download(path, directory, name)) {
+        const ListingEntry& item = entries[parent->second];
+        if (item.size.empty()) {
+            // Out of the listing callback before the walk takes the client's callbacks over.
+            QTimer::singleShot(0, [&, caption = item.caption] {
+                if (!startFolder(client, folder, path, caption, directory)) {
+                    fail("refused the folder name " + caption);
+                }
+            });
+            return;
+        }
+        switch (client.download(path, directory, item.caption)) {
             case FileClient::StartResult::Started:
                 return;
             case FileClient::StartResult::UnsafeName:
-                fail("refused the file name " + name);
+                fail("refused the file name " + item.caption);
                 return;
             default:
-                fail("cannot create " + name + " in " + directory);
+                fail("cannot create " + item.caption + " in " + directory);
         }
     });
 }
