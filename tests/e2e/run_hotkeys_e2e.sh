@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Drives link hot keys in the real program on a private X server (run under xvfb-run): a
 # link gets its key through "Set hotkey...", the key opens the link while the window stays
-# hidden (NumLock on or off), and the fixed key hides and shows the window. Opening goes to
+# hidden (NumLock, CapsLock, both or neither on), and the fixed key hides and shows the window. Opening goes to
 # a recording stand-in for xdg-open.
 # Usage: run_hotkeys_e2e.sh BUILD_DIR
 set -euo pipefail
@@ -48,6 +48,25 @@ opened_times() {  # opened_times N: the target was opened N times, within 10 s
     done
     return 1
 }
+# caps_lock_is OFF|ON: the server's CapsLock state, from the pointer query's modifier mask.
+caps_lock_is() {
+    /usr/bin/python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x.XDefaultRootWindow.restype = ctypes.c_ulong
+display = x.XOpenDisplay(None)
+window, child = ctypes.c_ulong(), ctypes.c_ulong()
+at = [ctypes.c_int() for _ in range(4)]
+mask = ctypes.c_uint()
+x.XQueryPointer(ctypes.c_void_p(display), ctypes.c_ulong(x.XDefaultRootWindow(display)),
+                ctypes.byref(window), ctypes.byref(child), *map(ctypes.byref, at),
+                ctypes.byref(mask))
+lock_mask = 2
+sys.exit(0 if bool(mask.value & lock_mask) == (sys.argv[1] == "ON") else 1)
+PY
+}
 main_window() {
     xdotool search --onlyvisible --name '^Tarnu - ' | head -1
 }
@@ -84,6 +103,15 @@ xdotool key Num_Lock
 xdotool key ctrl+alt+k
 check "the key works with NumLock on" opened_times 2
 xdotool key Num_Lock
+xdotool key Caps_Lock
+check "CapsLock is on" caps_lock_is ON
+xdotool key ctrl+alt+k
+check "the key works with CapsLock on" opened_times 3
+xdotool key Num_Lock
+xdotool key ctrl+alt+k
+check "the key works with CapsLock and NumLock on" opened_times 4
+xdotool key Num_Lock Caps_Lock
+check "CapsLock is off again" caps_lock_is OFF
 xdotool key ctrl+grave
 check "the fixed key shows the program again" wait_window '^Tarnu - ' --onlyvisible
 check "the program runs on" kill -0 "$program"
