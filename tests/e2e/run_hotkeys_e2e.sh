@@ -17,8 +17,10 @@ printf '[General]\nAutoSaveOnChanges=1\n' >"$work/Tarnu.ini"
 printf 'Box | links\n' >"$work/outline.txt"
 "$build/tarnu-pack" outline "$work/outline.txt" "$work/book.dua" >/dev/null
 echo "the target" >"$work/target.txt"
-# Whatever the program opens is written down instead.
-printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/opened.txt"\n' "$work" >"$work/bin/xdg-open"
+echo "no program takes it" >"$work/nothing.none"
+# Whatever the program opens is written down instead; for a ".none" file no program is found.
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/opened.txt"\ncase "$1" in *.none) exit 3 ;; esac\n' \
+    "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config" \
     XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb PATH="$work/bin:$PATH"
@@ -66,6 +68,15 @@ x.XQueryPointer(ctypes.c_void_p(display), ctypes.c_ulong(x.XDefaultRootWindow(di
 lock_mask = 2
 sys.exit(0 if bool(mask.value & lock_mask) == (sys.argv[1] == "ON") else 1)
 PY
+}
+wait_for_line() {  # wait_for_line TEXT FILE: FILE holds the line TEXT within 10 s
+    for _ in $(seq 100); do
+        if grep -qxF -- "$1" "$2" 2>/dev/null; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
 }
 main_window() {
     xdotool search --onlyvisible --name '^Tarnu - ' | head -1
@@ -115,6 +126,21 @@ check "CapsLock is off again" caps_lock_is OFF
 xdotool key ctrl+grave
 check "the fixed key shows the program again" wait_window '^Tarnu - ' --onlyvisible
 check "the program runs on" kill -0 "$program"
+
+# Enter on a link of a type no program opens: xdg-open fails after it started, and the
+# program says so in a box titled "Tarnu". The new link sorts first in the ZuFolder.
+"$work/prog/tarnu" -add "$work/nothing.none"
+xdotool windowfocus --sync "$(main_window)"
+sleep 0.3
+xdotool key ctrl+s
+check "the second link arrived" book_has "$work/nothing.none" "$work/book.dua"
+xdotool mousemove --window "$(main_window)" 250 160 click 1
+sleep 0.3
+xdotool key Return
+check "xdg-open was asked" wait_for_line "$work/nothing.none" "$work/opened.txt"
+check "a box tells that no program opens it" wait_window '^Tarnu$' --onlyvisible
+xdotool key Return
+check "the box closes" no_window '^Tarnu$'
 
 kill "$program"
 wait "$program" 2>/dev/null || true

@@ -81,7 +81,8 @@ protected:
             }
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
-        QCoreApplication::processEvents();  // the deferred deletes
+        // The ended processes delete themselves later: outside a running loop, only on request.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return true;
     }
 
