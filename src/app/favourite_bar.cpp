@@ -1,5 +1,6 @@
 #include "app/favourite_bar.h"
 
+#include <QIcon>
 #include <QLayout>
 #include <QMenu>
 #include <QToolButton>
@@ -11,6 +12,19 @@ namespace tarnu {
 namespace {
 
 constexpr QLatin1StringView kButtonPrefix("FavZBButton_");
+constexpr int kImageSize = 32;
+// White lettering needs a dark ground to be read on any desktop's colours.
+constexpr auto kButtonLook =
+    "QToolButton { color: white; background-color: #2e5077;"
+    " border: 1px solid #1d3550; border-radius: 3px; padding: 3px; }"
+    " QToolButton:hover { background-color: #3b6796; }"
+    " QToolButton:pressed { background-color: #1d3550; }";
+
+// The side bar's large picture of a favourite ZuBook: the desktop's bookmark, or else the
+// program's own book.
+QIcon favouriteImage(const QWidget& group) {
+    return QIcon::fromTheme(QStringLiteral("user-bookmarks"), group.window()->windowIcon());
+}
 
 }  // namespace
 
@@ -53,13 +67,17 @@ void FavouriteBar::refresh() {
         }
     }
     auto* column = group_.layout();
+    const QIcon image = favouriteImage(group_);
     const auto& items = favourites_.items();
     for (std::size_t k = 0; k < items.size(); ++k) {
         auto* button = new QToolButton(&group_);
         button->setObjectName(kButtonPrefix + QString::number(k));
         button->setText(qs(items[k].caption));
         button->setToolTip(qs(favourites_.usablePath(k)));
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setIcon(image);
+        button->setIconSize(QSize(kImageSize, kImageSize));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setStyleSheet(QLatin1String(kButtonLook));
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(button, &QToolButton::clicked, this, [this, button] {

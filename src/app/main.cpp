@@ -22,7 +22,7 @@
 #include "platform/linux/qt_event_pump.h"
 #include "platform/linux/signal_watcher.h"
 #include "platform/linux/x11_global_hot_keys.h"
-#include "platform/qt/qt_shell.h"
+#include "platform/qt/xdg_open_shell.h"
 #include "platform/xdg/xdg_desktop_integration.h"
 
 namespace {
@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     tarnu::LinuxFileLocks fileLocks;
     tarnu::X11GlobalHotKeys hotKeys;
     tarnu::XdgDesktopIntegration desktop;
-    tarnu::QtShell shell;
+    tarnu::XdgOpenShell shell;
     tarnu::QtEventPump pump;
     tarnu::LinuxDrives drives;
     tarnu::LocaleCollation collation;

@@ -66,6 +66,8 @@ TarnuCore::TarnuCore(std::string programFilesDir, std::string userDataDir, std::
     std::error_code ec;
     std::filesystem::create_directories(dataPack_.dataDir(), ec);
     hotKeys_.OnHotKeyPressed = [this](std::uint32_t value, std::uint16_t) { hotKeyPressed(value); };
+    // The check after a load runs like "Check links": the window stays responsive.
+    links_.checkLinksWith([this] { scans_.aCheckLinksExecute(); });
     // A double click on a file link runs its type's default plug-in action, when it has one.
     opener_.setDefaultAction(
         [this](std::string_view, const std::string& path) { return runPlugInActionFor(path); });

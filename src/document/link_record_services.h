@@ -14,7 +14,11 @@ public:
     virtual void relock(Node& node) = 0;
     // Registers a link's hot key system-wide; false when refused.
     virtual bool registerHotKey(std::uint32_t value) = 0;
-    // Marks broken links and gives every node its icon.
+    // Gives every node its icon without looking at the disk: run while the views wait for
+    // the loaded tree, so that they show it right from the start.
+    virtual void givePictures() {}
+    // Marks broken links and gives every node its icon. Run once the loaded tree is shown:
+    // it may let the window run.
     virtual void checkLinks() = 0;
 };
 

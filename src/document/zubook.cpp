@@ -186,6 +186,9 @@ bool ZuBookDocument::load(const std::string& path) {
     }
     recount();
     listener_->zuBookLoaded();
+    checkingLoaded_ = true;
+    parts_.links.checkLinks();
+    checkingLoaded_ = false;
     return true;
 }
 
@@ -217,7 +220,9 @@ std::optional<std::string> ZuBookDocument::readTree(const std::string& path) {
         } catch (const Error& e) {
             sharedFailure = e.what();
         }
-        parts_.links.checkLinks();
+        // The link check that looks at every target comes once the tree is shown, and then
+        // changes only the pictures of links found broken.
+        parts_.links.givePictures();
         return sharedFailure;
     } catch (const Error&) {
         parts_.tree.clear();  // the delete hook releases what the partial tree took

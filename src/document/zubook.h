@@ -110,6 +110,12 @@ private:
     void nodeRemoved() override { setModified(true); }
     void nodeMoved() override { setModified(true); }
     void nodeChanged(const Node*) override { setModified(true); }
+    // The marks the check after a load gives are worked out anew at every load.
+    void nodePictureChanged(const Node*) override {
+        if (!checkingLoaded_) {
+            setModified(true);
+        }
+    }
 
     void setModified(bool modified);
     // Reads the file's tree, records and shared tree; returns the shared tree's error, which
@@ -127,6 +133,7 @@ private:
     std::string caption_{kNoZuBookCaption};
     SummaryCounts counts_;
     bool modified_ = false;
+    bool checkingLoaded_ = false;
 };
 
 }  // namespace tarnu

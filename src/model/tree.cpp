@@ -135,7 +135,7 @@ void ZuTree::setStateIndex(Node* node, int index) {
 }
 
 void ZuTree::pictureChanged(const Node* node) {
-    tell([node](TreeObserver& o) { o.nodeChanged(node); });
+    tell([node](TreeObserver& o) { o.nodePictureChanged(node); });
 }
 
 void ZuTree::setExpanded(Node* node, bool expanded) {

@@ -94,6 +94,8 @@ public:
     virtual void childrenSorted(const Node* /*parent*/) {}
     // Texts or pictures of one node.
     virtual void nodeChanged(const Node* /*node*/) {}
+    // Only the pictures of one node (icon, state mark); told to nodeChanged unless taken here.
+    virtual void nodePictureChanged(const Node* node) { nodeChanged(node); }
     // A command asked for the node's expansion to change.
     virtual void nodeExpansionChanged(const Node* /*node*/) {}
     // The whole tree is replaced (load, close, new): nothing is told in between.

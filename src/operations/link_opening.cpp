@@ -45,11 +45,20 @@ bool LinkOpener::shellOpen(std::string_view path) {
         case Target::Openable:
             break;
     }
-    if (!shell_.open(target)) {
-        ui_.showMessage("No program could open \"" + target + "\".");
+    auto late = [this, alive = std::weak_ptr<const bool>(alive_), target] {
+        if (alive.lock()) {
+            tellNoProgramOpens(target);
+        }
+    };
+    if (!shell_.openWatched(target, std::move(late))) {
+        tellNoProgramOpens(target);
         return false;
     }
     return true;
+}
+
+void LinkOpener::tellNoProgramOpens(const std::string& target) {
+    ui_.showMessage("No program could open \"" + target + "\".");
 }
 
 void LinkOpener::doubleClick(ZuTree& tree, Node* focused) {

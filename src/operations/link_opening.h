@@ -4,6 +4,7 @@
 // click to the plug-in that claims its file type.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -29,7 +30,8 @@ public:
 
     // Hands the path to the shell. The desktop tells nobody when it cannot open something,
     // so a missing target, a pipe or socket (which a program would block reading) and a
-    // path no program takes are told here, naming the path. False when it did not open.
+    // path no program takes are told here, naming the path. False when it did not open; a
+    // desktop that finds no program only after taking the path is told of later.
     bool shellOpen(std::string_view path);
 
     // TreeListDblClick: a ZuFolder or Folder node toggles its expansion; a File link runs
@@ -40,9 +42,13 @@ public:
     void openItem(const Node* focused);
 
 private:
+    void tellNoProgramOpens(const std::string& target);
+
     Shell& shell_;
     Ui& ui_;
     DefaultAction defaultAction_;
+    // Late reports from the shell look at it: none reaches an opener that is gone.
+    std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
 
 }  // namespace tarnu

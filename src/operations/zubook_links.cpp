@@ -20,8 +20,19 @@ bool ZuBookLinks::registerHotKey(std::uint32_t value) {
     return hotKeys_.registerHotKey(value) != 0;
 }
 
+void ZuBookLinks::givePictures() {
+    tree_.forEachInFlatOrder([this](Node* node) {
+        icons_.applyIconRule(*node);
+        return true;
+    });
+}
+
 void ZuBookLinks::checkLinks() {
-    tarnu::checkLinks(tree_, icons_);
+    if (check_) {
+        check_();
+    } else {
+        tarnu::checkLinks(tree_, icons_);
+    }
 }
 
 void ZuBookLinks::releaseNode(Node& node) {

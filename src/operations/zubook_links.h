@@ -3,6 +3,8 @@
 // Wires the link records of a ZuBook to the lock and hot-key machinery: what loading asks
 // for, and what a node gives back when it is deleted.
 
+#include <functional>
+
 #include "document/hot_folders.h"
 #include "document/link_record_services.h"
 #include "model/icon_cache.h"
@@ -23,7 +25,10 @@ public:
 
     void relock(Node& node) override;
     bool registerHotKey(std::uint32_t value) override;
+    void givePictures() override;
     void checkLinks() override;
+    // The check to run instead of a plain walk, one that lets the window run meanwhile.
+    void checkLinksWith(std::function<void()> check) { check_ = std::move(check); }
 
     // A node about to be deleted gives up its hot key, its lock and its hot-folder slots.
     void releaseNode(Node& node);
@@ -34,6 +39,7 @@ private:
     LinkLocks& locks_;
     THotKeyManager& hotKeys_;
     HotFolderTable& hotFolders_;
+    std::function<void()> check_;
 };
 
 }  // namespace tarnu

@@ -250,6 +250,9 @@ TEST_F(MainWindowTest, SearchSelectsInTheTreeAndFavouriteButtonsLoadTheirZuBooks
     ASSERT_TRUE(button);
     EXPECT_EQ(button->text(), "Other");
     EXPECT_EQ(button->toolTip().toStdString(), dir / "other.dua");
+    EXPECT_FALSE(button->icon().isNull());
+    button->ensurePolished();
+    EXPECT_EQ(button->palette().color(QPalette::ButtonText), QColor(Qt::white));
     EXPECT_FALSE(window.findChild<QToolButton*>("FavZBButton_1")) << "one button per file";
     ui.saveChoices.push_back(SaveChoice::Discard);  // in case the search changed anything
     button->click();

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "common/error.h"
 #include "document/zubook_text.h"
@@ -167,6 +172,78 @@ TEST_F(CoreTest, ACommentTypedWithoutMovingOnIsSavedWithItsNode) {
     ui.saveChoices.push_back(SaveChoice::Cancel);
     EXPECT_FALSE(core->confirmCloseZuBook());
     EXPECT_EQ(again->text(kColComment), "second thoughts");
+}
+
+// Lets the window run: notes what the status bar showed each time.
+class StatusPump : public EventPump {
+public:
+    explicit StatusPump(const testing::ScriptedUi& ui) : ui_(ui) {}
+    void processPendingEvents() override { shown.push_back(ui_.status[1]); }
+    std::vector<std::string> shown;
+
+private:
+    const testing::ScriptedUi& ui_;
+};
+
+TEST_F(CoreTest, LoadingMarksBrokenLinksWhileTheWindowRuns) {
+    StatusPump windowRuns(ui);
+    core.reset();
+    core = std::make_unique<TarnuCore>(dir.str(), "/opt/tarnu/tarnu", collation,
+                                       CorePorts{icons, locks, keys, desktop, ui, shell, windowRuns,
+                                                 std::chrono::milliseconds{0}});
+    core->createMainWindowSteps();
+    core->settingsCommandLineAndFirstZuBook({});
+    ZuTree& tree = core->tree();
+    auto add = [&](const std::string& path, std::string_view kind) {
+        Node* node = tree.addChild(nullptr);
+        tree.setText(node, kColCaption, path);
+        tree.setText(node, kColPath, path);
+        tree.setText(node, kColKind, kind);
+        return path;
+    };
+    std::set<std::string> broken = {add(dir / "gone", kKindFolder), add(dir / "sub", kKindFile),
+                                    add(dir / "Default.dua", kKindFolder)};
+    std::filesystem::create_directory(dir / "sub");
+    add(dir.str(), kKindFolder);
+    for (int i = 0; i < 300; ++i) {
+        const std::string file = dir / ("f" + std::to_string(i) + ".txt");
+        if (i % 3 == 0) {
+            testing::writeFile(file, "x");
+        } else {
+            broken.insert(file);
+        }
+        add(file, kKindFile);
+    }
+    core->saveZuBook();
+    core->closeZuBook();
+
+    ASSERT_TRUE(core->openZuBook(dir / "Default.dua"));
+    std::size_t links = 0;
+    tree.forEachInFlatOrder([&](Node* node) {
+        if (node->kind() == NodeKind::ZuFolder) {
+            return true;
+        }
+        ++links;
+        const std::string path(node->text(kColPath));
+        const bool isBroken = broken.count(path) > 0;
+        EXPECT_EQ(node->stateIndex(), isBroken ? kStateBroken : kStateNone) << path;
+        if (isBroken) {
+            EXPECT_EQ(node->imageIndex(), icons.plainFileIcon()) << path;
+        } else if (node->kind() == NodeKind::Folder) {
+            EXPECT_EQ(node->imageIndex(), icons.folderIcon()) << path;
+        } else {
+            EXPECT_GE(node->imageIndex(), 100) << path;  // its file type's icon
+        }
+        return true;
+    });
+    EXPECT_EQ(links, 304u);
+    EXPECT_FALSE(core->document().isModified());
+    EXPECT_TRUE(ui.errors.empty());
+    // The window ran during the check and showed how far it had come; at the end, nothing.
+    EXPECT_NE(std::find(windowRuns.shown.begin(), windowRuns.shown.end(),
+                        "Checking links: 150 of " + std::to_string(tree.nodeCount())),
+              windowRuns.shown.end());
+    EXPECT_EQ(ui.status[1], "");
 }
 
 TEST_F(CoreTest, WithoutDataPackStartUpStopsAtTheFirstLook) {

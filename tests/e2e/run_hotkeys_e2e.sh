@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Drives link hot keys in the real program on a private X server (run under xvfb-run): a
 # link gets its key through "Set hotkey...", the key opens the link while the window stays
-# hidden (NumLock on or off), and the fixed key hides and shows the window. Opening goes to
+# hidden (NumLock, CapsLock, both or neither on), and the fixed key hides and shows the window. Opening goes to
 # a recording stand-in for xdg-open.
 # Usage: run_hotkeys_e2e.sh BUILD_DIR
 set -euo pipefail
@@ -17,8 +17,10 @@ printf '[General]\nAutoSaveOnChanges=1\n' >"$work/Tarnu.ini"
 printf 'Box | links\n' >"$work/outline.txt"
 "$build/tarnu-pack" outline "$work/outline.txt" "$work/book.dua" >/dev/null
 echo "the target" >"$work/target.txt"
-# Whatever the program opens is written down instead.
-printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/opened.txt"\n' "$work" >"$work/bin/xdg-open"
+echo "no program takes it" >"$work/nothing.none"
+# Whatever the program opens is written down instead; for a ".none" file no program is found.
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/opened.txt"\ncase "$1" in *.none) exit 3 ;; esac\n' \
+    "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config" \
     XDG_DATA_HOME="$work/home/.local/share" QT_QPA_PLATFORM=xcb PATH="$work/bin:$PATH"
@@ -42,6 +44,34 @@ no_window() {
 opened_times() {  # opened_times N: the target was opened N times, within 10 s
     for _ in $(seq 100); do
         if [ "$(grep -c "$work/target.txt" "$work/opened.txt" 2>/dev/null || true)" = "$1" ]; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+# caps_lock_is OFF|ON: the server's CapsLock state, from the pointer query's modifier mask.
+caps_lock_is() {
+    /usr/bin/python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x.XDefaultRootWindow.restype = ctypes.c_ulong
+display = x.XOpenDisplay(None)
+window, child = ctypes.c_ulong(), ctypes.c_ulong()
+at = [ctypes.c_int() for _ in range(4)]
+mask = ctypes.c_uint()
+x.XQueryPointer(ctypes.c_void_p(display), ctypes.c_ulong(x.XDefaultRootWindow(display)),
+                ctypes.byref(window), ctypes.byref(child), *map(ctypes.byref, at),
+                ctypes.byref(mask))
+lock_mask = 2
+sys.exit(0 if bool(mask.value & lock_mask) == (sys.argv[1] == "ON") else 1)
+PY
+}
+wait_for_line() {  # wait_for_line TEXT FILE: FILE holds the line TEXT within 10 s
+    for _ in $(seq 100); do
+        if grep -qxF -- "$1" "$2" 2>/dev/null; then
             return 0
         fi
         sleep 0.1
@@ -84,9 +114,33 @@ xdotool key Num_Lock
 xdotool key ctrl+alt+k
 check "the key works with NumLock on" opened_times 2
 xdotool key Num_Lock
+xdotool key Caps_Lock
+check "CapsLock is on" caps_lock_is ON
+xdotool key ctrl+alt+k
+check "the key works with CapsLock on" opened_times 3
+xdotool key Num_Lock
+xdotool key ctrl+alt+k
+check "the key works with CapsLock and NumLock on" opened_times 4
+xdotool key Num_Lock Caps_Lock
+check "CapsLock is off again" caps_lock_is OFF
 xdotool key ctrl+grave
 check "the fixed key shows the program again" wait_window '^Tarnu - ' --onlyvisible
 check "the program runs on" kill -0 "$program"
+
+# Enter on a link of a type no program opens: xdg-open fails after it started, and the
+# program says so in a box titled "Tarnu". The new link sorts first in the ZuFolder.
+"$work/prog/tarnu" -add "$work/nothing.none"
+xdotool windowfocus --sync "$(main_window)"
+sleep 0.3
+xdotool key ctrl+s
+check "the second link arrived" book_has "$work/nothing.none" "$work/book.dua"
+xdotool mousemove --window "$(main_window)" 250 160 click 1
+sleep 0.3
+xdotool key Return
+check "xdg-open was asked" wait_for_line "$work/nothing.none" "$work/opened.txt"
+check "a box tells that no program opens it" wait_window '^Tarnu$' --onlyvisible
+xdotool key Return
+check "the box closes" no_window '^Tarnu$'
 
 kill "$program"
 wait "$program" 2>/dev/null || true

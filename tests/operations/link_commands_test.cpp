@@ -99,6 +99,23 @@ TEST_F(LinkCommandsTest, OpeningTellsWhatCannotBeOpenedAndNeverHandsOverAPipe) {
     EXPECT_EQ(extensionOf("/x.d/README"), "");
 }
 
+TEST_F(LinkCommandsTest, ADesktopThatFindsNoProgramLaterIsToldOfNamingThePath) {
+    const std::string there = file("a.xyz");
+    EXPECT_TRUE(opener.shellOpen(there));
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(shell.lateFailures.size(), 1u);
+    shell.lateFailures[0]();
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{"No program could open \"" + there + "\"."}));
+
+    // A report that arrives after its opener is gone finds nobody to tell.
+    {
+        LinkOpener shortLived{shell, ui};
+        EXPECT_TRUE(shortLived.shellOpen(there));
+    }
+    shell.lateFailures.back()();
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
 TEST_F(LinkCommandsTest, DoubleClickExpandsFoldersAndAsksTheFileTypeFirst) {
     Node* folder = add(nullptr, kKindFolder, dir.str());
     Node* zuFolder = add(nullptr, kKindZuFolder, "");

@@ -11,6 +11,7 @@
 #include "model/collation.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_ui.h"
+#include "support/small_tmpfs.h"
 
 namespace tarnu {
 namespace {
@@ -228,6 +229,31 @@ TEST_F(SynchronizeTest, ATargetThatCannotBeCreatedEndsTheRunWithTheSystemsText) 
     EXPECT_EQ(outcome.filesDone, 0u) << "nothing after the failure runs";
     EXPECT_EQ(ui.errors, std::vector<std::string>{"Cannot create the directory " +
                                                   dir / "out/blocker/Docs" + ": Not a directory"});
+}
+
+// Root writes into any read-only directory, so only a read-only mount refuses it the writes.
+TEST_F(SynchronizeTest, AReadOnlyTargetLosesNothingAndSaysWhy) {
+    fs::create_directories(dir / "ro");
+    testing::SmallTmpfs readOnly(dir / "ro", "64k", true);
+    if (!readOnly.mounted()) {
+        GTEST_SKIP() << "no right to mount a tmpfs";
+    }
+    const std::string loose = source("loose.txt", "loose");
+    Node* looseLink = add(nullptr, "loose", kKindFile, loose);
+    SyncOutcome outcome = sync({dir / "ro", SyncScope::AllTree, SyncAction::Move, false}, files);
+    EXPECT_FALSE(outcome.fatal);
+    EXPECT_EQ(outcome.failures, std::vector<std::string>{loose + ": Read-only file system"});
+    EXPECT_EQ(readFile(loose), "loose");
+    EXPECT_EQ(looseLink->text(kColPath), loose);
+
+    const std::string inside = source("inside.txt", "inside");
+    Node* insideLink = add(add(nullptr, ":Docs", kKindZuFolder), "inside", kKindFile, inside);
+    outcome = sync({dir / "ro", SyncScope::AllTree, SyncAction::Move, false}, files);
+    EXPECT_EQ(outcome.fatal,
+              "Cannot create the directory " + dir / "ro/Docs" + ": Read-only file system");
+    EXPECT_EQ(readFile(inside), "inside");
+    EXPECT_EQ(insideLink->text(kColPath), inside);
+    EXPECT_TRUE(fs::is_empty(dir / "ro"));
 }
 
 TEST_F(SynchronizeTest, ProgressShowsShortenedPathsAndStopEndsTheRun) {

@@ -75,8 +75,14 @@ public:
         opened.push_back(target);
         return answers;
     }
+    bool openWatched(const std::string& target, LateFailure onLateFailure) override {
+        lateFailures.push_back(std::move(onLateFailure));
+        return open(target);
+    }
     std::vector<std::string> opened;
     bool answers = true;  // false: no program takes it
+    // What each open was given to call when the desktop finds no program afterwards.
+    std::vector<LateFailure> lateFailures;
 };
 
 class NoPump : public EventPump {

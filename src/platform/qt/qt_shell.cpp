@@ -20,9 +20,9 @@ bool isAddress(const QString& text) {
 
 }  // namespace
 
-bool QtShell::open(const std::string& pathOrUrl) {
+QUrl QtShell::addressOf(const std::string& pathOrUrl) {
     if (pathOrUrl.empty()) {
-        return false;
+        return {};
     }
     const QString text = QString::fromStdString(pathOrUrl);
     QUrl url;
@@ -32,14 +32,16 @@ bool QtShell::open(const std::string& pathOrUrl) {
         // Relative paths mean nothing to the program that gets the address.
         url = QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
     }
-    if (!url.isValid()) {
-        return false;
-    }
     // The desktop starts its program for a missing file all the same and reports success.
-    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) {
-        return false;
+    if (url.isValid() && url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) {
+        return {};
     }
-    return QDesktopServices::openUrl(url);
+    return url;
+}
+
+bool QtShell::open(const std::string& pathOrUrl) {
+    const QUrl url = addressOf(pathOrUrl);
+    return url.isValid() && QDesktopServices::openUrl(url);
 }
 
 }  // namespace tarnu
