@@ -13,6 +13,8 @@ QWidget* makeSideBarGroup(const char* name, QWidget* owner,
     page->hide();
     page->setObjectName(name);
     auto* column = new QVBoxLayout(page);
+    // Narrow margins keep the longest caption with its picture inside the narrowest side bar.
+    column->setContentsMargins(4, 4, 4, 4);
     column->setSpacing(2);
     for (const SideBarButton& wanted : buttons) {
         auto* button = new QToolButton(page);
@@ -20,6 +22,7 @@ QWidget* makeSideBarGroup(const char* name, QWidget* owner,
         button->setText(wanted.text);
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        button->setMinimumWidth(1);  // the side bar's width rules, not the longest caption
         QObject::connect(button, &QToolButton::clicked, owner, wanted.act);
         column->addWidget(button);
     }
