@@ -126,6 +126,12 @@ SharedFilesPage::SharedFilesPage(TarnuCore& core, QWidget* parent)
     refresh();
 }
 
+// The tree has the keyboard when the tab is shown, as the ZuBook's tree has at start.
+void SharedFilesPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    tree_->setFocus();
+}
+
 // The core outlives the page and may still log (sharing stops at shutdown).
 SharedFilesPage::~SharedFilesPage() {
     core_.sharing().log().onChanged = nullptr;
@@ -178,6 +184,7 @@ void SharedFilesPage::refresh() {
     keepPointer(rootItem, root);
     addChildren(rootItem, root);
     rootItem->setExpanded(true);
+    tree_->resizeColumnToContents(0);  // names are what the page is read by
     QTreeWidgetItem* again = focused ? findItem(tree_, focused) : nullptr;
     tree_->setCurrentItem(again ? again : rootItem);
     updateSwitch();
@@ -224,9 +231,21 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QWidget* parent)
     layout->addLayout(buttons);
     layout->addWidget(tree_, 1);
     layout->addWidget(progress_);
+    // Tab goes as the eye reads the page: the buttons from left to right, then the tree.
+    QWidget* previous = connect_;
+    for (const char* name : {"Button3", "Button4", "Button2", "Button1", "Button7"}) {
+        auto* button = findChild<QPushButton*>(name);
+        setTabOrder(previous, button);
+        previous = button;
+    }
+    setTabOrder(previous, tree_);
 
     auto* downloadAction = addKeyAction(tree_, "Download1", "Download", {QKeySequence(Qt::Key_F5)});
     connect(downloadAction, &QAction::triggered, this, [this] { download(); });
+    // Return does what a double click does, so the page works without a mouse.
+    auto* openAction = addKeyAction(tree_, "OpenRemote", "Open",
+                                    {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    connect(openAction, &QAction::triggered, this, [this] { core_.sharing().open(focusedItem()); });
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QWidget::customContextMenuRequested, this, [=, this](const QPoint& at) {
         const RemoteItem* item = focusedItem();
@@ -246,6 +265,11 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QWidget* parent)
 DataTransferPage::~DataTransferPage() {
     core_.sharing().onTransferChanged = nullptr;
     core_.sharing().onProgress = nullptr;
+}
+
+void DataTransferPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    tree_->setFocus();
 }
 
 RemoteItem* DataTransferPage::focusedItem() const {
@@ -284,6 +308,7 @@ void DataTransferPage::refresh() {
         tree_->setCurrentItem(again);
         again->setExpanded(true);
     }
+    tree_->resizeColumnToContents(0);
     connect_->setText(
         tableText(core_, "ClientServer.cs", core_.sharing().connected() ? 13 : 12, "Connect"));
 }

@@ -24,6 +24,9 @@ public:
     // Rebuilds the tree, keeping the focused node when it is still there.
     void refresh();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     Node* focusedNode() const;
     void addFolder();
@@ -46,6 +49,9 @@ public:
 
     // The tab is shown: the server list comes back from its file.
     void reload();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     RemoteItem* focusedItem() const;
