@@ -57,6 +57,7 @@ private:
     struct Connection {
         std::string buffer;
         std::chrono::steady_clock::time_point lastHeard;
+        std::uint64_t serial = 0;  // order of acceptance
     };
 
     void accept();
@@ -65,6 +66,7 @@ private:
     void sendListing(QTcpSocket* socket, ReplyKind kind, const Node* folder);
     void sendFile(QTcpSocket* socket, const Node* item);
     void drop(QTcpSocket* socket);
+    QTcpSocket* newestFrom(const QHostAddress& address) const;
     void sweepIdle();
     std::string logText(int line) { return messages_.message(kServerLogTable, line); }
 
@@ -75,6 +77,11 @@ private:
     FileServer files_;
     std::map<QTcpSocket*, Connection> connections_;
     std::string pending_;
+    // The control connection whose client opened the file connection: file bytes go out
+    // only at its request. Told apart by the peer's address; among connections from one
+    // address, the newest.
+    QTcpSocket* fileOwner_ = nullptr;
+    std::uint64_t accepted_ = 0;
     std::size_t maxConnections_ = 64;
     std::chrono::milliseconds idleLimit_{std::chrono::minutes(30)};
     QTimer sweeper_;

@@ -257,8 +257,14 @@ check "copy A shares again" until_true 10 listening "$a_port"
 keys "$main_b" Home Return
 check "copy B reconnects" until_true 10 connected "$a_port"
 browse Home Down
+# While copy B holds copy A's one file connection, a second client is told at once that its
+# file does not come, and the bytes do not go to copy B instead.
+rc=0
+timeout 20 "$build/tarnu-share" get "127.0.0.1:$a_port:$a_file" '\0\2' "$work/second" 2>/dev/null || rc=$?
+check "a second client's download fails at once (exit 1, not a hang)" test "$rc" -eq 1
 rm -f "$work/b/down/photo.bin"
-check "and downloads again" download_row "$work/files/photo.bin" Home Down Down
+check "and copy B downloads again, its bytes untouched" \
+    download_row "$work/files/photo.bin" Home Down Down
 
 # Copy B ends (as at logout) in the middle of a download: it leaves cleanly, the file stays.
 rm -f "$big"
