@@ -266,18 +266,39 @@ rm -f "$work/b/down/photo.bin"
 check "and copy B downloads again, its bytes untouched" \
     download_row "$work/files/photo.bin" Home Down Down
 
-# Copy B ends (as at logout) in the middle of a download: it leaves cleanly, the file stays.
+# Copy B ends (as at logout) in the middle of a download, held there by stopping copy A: it
+# leaves cleanly and the partial file stays.
 rm -f "$big"
 keys "$main_b" Home Down Down Down Down F5
 check "another big download starts" until_true 20 started
+kill -STOP "$copy_a"
 kill "$copy_b"
 rc=0
 wait "$copy_b" || rc=$?
-check "copy B ends with code 0 during a download" test "$rc" -eq 0
-check "its partial file stays" test "$(size_of "$big")" -gt 0
+check "copy B ends with code 0 in the middle of a download" test "$rc" -eq 0
+partial=$(size_of "$big")
+check "its partial file stays" test "$partial" -gt 0 -a "$partial" -lt 805306368
+kill -CONT "$copy_a"
+
+# Copy B again: its server list came back from its file. Its window closed during a
+# download only hides it; the download goes on to the last byte.
+start_copy b
+copy_b=$!
+wait_window "$main_b" --onlyvisible || true
+keys "$main_b" ctrl+Tab ctrl+Tab Home Return
+check "copy B connects from its saved list after a restart" until_true 10 connected "$a_port"
+browse Home Down
+rm -f "$big"
+keys "$main_b" Home Down Down Down Down F5
+check "a third big download starts" until_true 20 started
+xdotool search --onlyvisible --name "$main_b" windowclose 2>/dev/null || true
+shot b-window-closed
+check "closing copy B's window leaves it running" kill -0 "$copy_b"
+check "the download finishes behind the closed window, bytes the same" \
+    until_true 120 same_file "$work/files/zbig.iso" "$big"
 check "copy A goes on serving" kill -0 "$copy_a"
-kill "$served" "$copy_a"
-wait "$served" "$copy_a" 2>/dev/null || true
+kill "$served" "$copy_a" "$copy_b"
+wait "$served" "$copy_a" "$copy_b" 2>/dev/null || true
 if [ "$failed" -ne 0 ]; then
     tail -n 20 "$work"/*.log
 fi
