@@ -81,7 +81,7 @@ context_menu() {
     y=$((Y + $3))
     xdotool windowraise "$window"
     xdotool mousemove "$x" "$y" click 3
-    sleep 0.5
+    wait_window '^Tarnu$' --onlyvisible || true  # the menu's window takes the program's name
 }
 # type_into TITLE TEXT: replaces the text of the focused field of that dialog.
 type_into() {
@@ -133,7 +133,8 @@ check "the links arrived in copy A's ZuBook" book_has "$work/files/zbig.iso" "$w
 # The shared tree has the keyboard on its tab; its root row is the first one.
 keys "$main_a" ctrl+Tab
 context_menu "$main_a" 220 283
-keys "$main_a" Down Return
+xdotool key --delay 150 Down Return  # "Add folder"; the menu has the keyboard
+sleep 0.5                             # the menu's window is gone, the input box's comes
 type_into '^Tarnu$' Pub
 keys '^Tarnu$' Return
 until_true 10 test -z "$(xdotool search --onlyvisible --name '^Tarnu$' 2>/dev/null)" || true
@@ -141,7 +142,7 @@ keys "$main_a" Down  # :Pub, the only folder, becomes the target of Share files
 # Back in the ZuBook: the three links under ":Share" are selected, shared from the menu.
 keys "$main_a" ctrl+shift+Tab Home Down shift+Down shift+Down
 context_menu "$main_a" 231 160
-keys "$main_a" Up Up Return
+xdotool key --delay 150 Up Up Return  # "Share files", above the last item
 keys "$main_a" ctrl+Tab shift+Tab shift+Tab space
 check "copy A listens on the ports of its settings" until_true 10 listening "$a_port"
 check "and on its file port" listening "$a_file"
