@@ -42,6 +42,7 @@ public:
     std::uint16_t controlPort() const { return listener_.serverPort(); }
     std::uint16_t filePort() const { return files_.port(); }
     std::size_t connectionCount() const { return connections_.size(); }
+    bool hasFileConnection() const { return files_.hasConnection(); }
     // The last listing sent, until the client acknowledges it.
     const std::string& pendingReply() const { return pending_; }
 
@@ -50,7 +51,7 @@ public:
     // A control connection silent for this long is closed.
     void setIdleLimit(std::chrono::milliseconds limit);
 
-    // A file that was announced but cannot be sent; the text is for the user.
+    // A shared file that cannot be read for sending; the text is for the user.
     std::function<void(const std::string&)> onError;
 
 private:

@@ -214,7 +214,7 @@ TEST_F(PeerTest, PartialDownloadsStayAndPiecesBeforeTheAnnouncementCount) {
 TEST_F(PeerTest, FileBytesGoOnlyToTheClientThatAsked) {
     Client first;
     connectClient(first);
-    ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return server.hasFileConnection(); }));
     Client second;  // its file connection is closed at once: the first one holds the place
     listing.reset();
     connectClient(second);
@@ -243,6 +243,22 @@ TEST_F(PeerTest, FileBytesGoOnlyToTheClientThatAsked) {
               FileClient::StartResult::Started);
     ASSERT_TRUE(waitUntil([&] { return firstDone.size() == 2; }));
     EXPECT_EQ(testing::readFile(dir / "third/big.bin"), pattern(100000));
+}
+
+TEST_F(PeerTest, AFileGoneFromDiskEndsTheDownloadAndTellsTheServersUser) {
+    std::filesystem::remove(dir / "share/a#b.txt");
+    Client client;
+    connectClient(client);
+    ASSERT_TRUE(waitUntil([&] { return server.hasFileConnection(); }));
+    std::vector<std::string> errors;
+    server.onError = [&](const std::string& text) { errors.push_back(text); };
+    bool ended = false;
+    client.files().onInterrupted = [&](const std::string&) { ended = true; };
+    ASSERT_EQ(client.download("\\0\\1", dir / "down", "a#b.txt"), FileClient::StartResult::Started);
+    ASSERT_TRUE(waitUntil([&] { return ended; }));  // not left waiting for bytes
+    EXPECT_EQ(errors, (std::vector<std::string>{"Cannot open file " + (dir / "share/a#b.txt") +
+                                                " for sending"}));
+    EXPECT_FALSE(client.files().downloading());
 }
 
 TEST(ProbeTest, AnswersWithinTheLimit) {
