@@ -3,8 +3,9 @@
 # file links of its ZuBook into a shared folder and switches sharing on, on ports from its
 # settings; copy B adds A to its server list as "127.0.0.1:PORT", connects, browses and
 # downloads with F5, and the bytes are compared. Then tarnu-share serves copy B and fetches
-# from copy A, and copy A is killed in the middle of a download: copy B keeps the partial
-# file, lives on and connects again.
+# from copy A. Hostile turns: copy A killed in the middle of a download (copy B keeps the
+# partial file, lives on and connects again), a second client while copy B holds the file
+# connection, copy B ended or its window closed during a download.
 # Usage: run_share_e2e.sh BUILD_DIR  (SHOTS=DIR keeps screenshots there)
 set -euo pipefail
 build=$1
@@ -16,27 +17,41 @@ source "$(dirname "$0")/../support/checks.sh"
 # shellcheck source=../support/e2e.sh
 source "$(dirname "$0")/../support/e2e.sh"
 
-# Free loopback ports, bound all at once so that they differ, then let go.
+# Free loopback ports, bound all at once so that they differ, then let go. With "pair", the
+# first two lie side by side, as a control port and the file port after it.
 free_ports() {
     /usr/bin/python3 -c '
 import socket, sys
-held = [socket.socket() for _ in range(int(sys.argv[1]))]
-for s in held:
-    s.bind(("127.0.0.1", 0))
+def bound(port):
+    s = socket.socket()
+    try:
+        s.bind(("127.0.0.1", port))
+        return s
+    except OSError:
+        s.close()
+held = []
+while len(held) < 2:
+    first = bound(0)
+    second = bound(first.getsockname()[1] + 1) if first.getsockname()[1] < 65535 else None
+    if second:
+        held = [first, second]
+held += [bound(0) for _ in range(int(sys.argv[1]) - 2)]
 print(" ".join(str(s.getsockname()[1]) for s in held))' "$1"
 }
+# Copy A's ports side by side, so that a port alone names both; tarnu-share's anywhere.
 read -r a_port a_file serve_port serve_file < <(free_ports 4)
 
-# make_copy NAME CONTROL FILE: a program directory, home and runtime directory of its own, so
-# that neither the single-instance lock nor the data are shared; downloads go to NAME/down.
+# make_copy NAME PORT: a program directory, home and runtime directory of its own, so that
+# neither the single-instance lock nor the data are shared; downloads go to NAME/down. It
+# shares on PORT and the port after it (0: the standard ports).
 make_copy() {
     local dir=$work/$1
     mkdir -p "$dir/prog/Data" "$dir/home" "$dir/run"
     chmod 700 "$dir/run"
     cp "$build/tarnu" "$build/tarnu.portable" "$dir/prog/"
     cp "$build/Data/ZuData.dta" "$build/Data/ZuIm.qii" "$dir/prog/Data/"
-    printf '[Directories]\nDownloadDir=%s\n[Sharing]\nControlPort=%s\nFilePort=%s\n' \
-        "$dir/down" "$2" "$3" >"$dir/Tarnu.ini"
+    printf '[Directories]\nDownloadDir=%s\n[Sharing]\nControlPort=%s\n' "$dir/down" "$2" \
+        >"$dir/Tarnu.ini"
     "$build/tarnu-pack" add "$dir/prog/Data/ZuData.dta" "$dir/Tarnu.ini" >/dev/null
 }
 # copy_env NAME: the environment of that copy, as VAR=value words for env.
@@ -109,8 +124,8 @@ size_of() {
     stat -c %s "$1" 2>/dev/null || echo 0
 }
 
-make_copy a "$a_port" "$a_file"
-make_copy b 0 0
+make_copy a "$a_port"
+make_copy b 0
 mkdir -p "$work/files"
 head -c 300000 /dev/urandom >"$work/files/photo.bin"
 weird='we#ird & name.txt'
@@ -144,13 +159,13 @@ keys "$main_a" ctrl+shift+Tab Home Down shift+Down shift+Down
 context_menu "$main_a" 231 160
 xdotool key --delay 150 Up Up Return  # "Share files", above the last item
 keys "$main_a" ctrl+Tab shift+Tab shift+Tab space
-check "copy A listens on the ports of its settings" until_true 10 listening "$a_port"
-check "and on its file port" listening "$a_file"
+check "copy A listens on the port of its settings" until_true 10 listening "$a_port"
+check "and on the file port after it" listening "$a_file"
 shot a-sharing
 keys "$main_a" ctrl+s
 check "the shared folder is saved with the ZuBook" book_has ":Pub" "$work/a/book.dua"
 
-# Copy B: the server entry names copy A's port; the file port is the next one unless named.
+# Copy B: the server entry names copy A's control port; the file port is the one after it.
 start_copy b
 copy_b=$!
 main_b='^Tarnu - Default\.dua'
@@ -158,12 +173,12 @@ check "copy B starts beside copy A" wait_window "$main_b" --onlyvisible
 keys "$main_b" ctrl+Tab ctrl+Tab
 shot b-transfer-tab
 keys "$main_b" shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
-type_into '^Tarnu server$' "127.0.0.1:$a_port:$a_file"
+type_into '^Tarnu server$' "127.0.0.1:$a_port"
 keys '^Tarnu server$' Tab ctrl+a
 xdotool type --delay 20 "copy A"
 keys '^Tarnu server$' Return
 check "the entry is in copy B's server list" \
-    until_true 10 grep -q "^127.0.0.1:$a_port:$a_file - copy A" "$work/b/prog/Data/FavServers.fs"
+    until_true 10 grep -q "^127.0.0.1:$a_port - copy A" "$work/b/prog/Data/FavServers.fs"
 # Return on the entry connects, as a double click does. The keys below name rows from the
 # top (Home), so pressing them again after a slow reply does no harm.
 keys "$main_b" Tab Tab Tab Tab Tab Home Return
@@ -261,7 +276,7 @@ browse Home Down
 # While copy B holds copy A's one file connection, a second client is told at once that its
 # file does not come, and the bytes do not go to copy B instead.
 rc=0
-timeout 20 "$build/tarnu-share" get "127.0.0.1:$a_port:$a_file" '\0\2' "$work/second" 2>/dev/null || rc=$?
+timeout 20 "$build/tarnu-share" get "127.0.0.1:$a_port" '\0\2' "$work/second" 2>/dev/null || rc=$?
 check "a second client's download fails at once (exit 1, not a hang)" test "$rc" -eq 1
 rm -f "$work/b/down/photo.bin"
 check "and copy B downloads again, its bytes untouched" \
