@@ -8,7 +8,7 @@ packages=(
     cmake ninja-build g++ ccache pkg-config gzip   # build tools
     zlib1g-dev libdeflate-dev libisal-dev libjpeg-dev qt6-base-dev libx11-dev libgtest-dev   # libraries
     shared-mime-info desktop-file-utils adwaita-icon-theme   # desktop integration
-    xvfb xauth xdotool x11-utils procps imagemagick   # tests on a private X server
+    xvfb xauth xdotool x11-utils procps iproute2 imagemagick   # tests on a private X server
     python3-pyftpdlib netcat-openbsd   # real peers for the FTP probe and transfer tests
 )
 if [[ "${1:-}" == "fuzz" ]]; then

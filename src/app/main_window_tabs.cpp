@@ -29,6 +29,13 @@ void TfrmMain::tabChanged(int tab) {
         }
     }
     QWidget* page = tabs_->widget(tab);
+    // The page was still disabled when it was shown, and the one that had the keyboard is
+    // disabled now: give the keyboard to the new page's tree, so Ctrl+Tab goes on at once.
+    if (tab == 0) {
+        tree_->setFocus(Qt::TabFocusReason);
+    } else if (page && page->focusProxy()) {
+        page->setFocus(Qt::TabFocusReason);
+    }
     if (tab == 0) {
         commentPanel_->setVisible(actions_.showComments->isChecked() && core_.document().isOpen());
         setStatusText(1, {});

@@ -134,6 +134,7 @@ SharedFilesPage::SharedFilesPage(TarnuCore& core, QtIcons& icons, QWidget* paren
       tree_(new QTreeWidget(this)),
       path_(new QLabel(this)) {
     setObjectName("pShared");
+    setFocusProxy(tree_);
     picture_->setObjectName("imShared");
     switch_->setObjectName("sbStartServer");
     log_->setObjectName("ListBox2");
@@ -182,6 +183,12 @@ SharedFilesPage::SharedFilesPage(TarnuCore& core, QtIcons& icons, QWidget* paren
             [this] { core_.sharing().log().clear(); });
     core_.sharing().log().onChanged = [this] { refreshLog(); };
     refresh();
+}
+
+// The tree has the keyboard when the tab is shown, as the ZuBook's tree has at start.
+void SharedFilesPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    tree_->setFocus();
 }
 
 // The core outlives the page and may still log (sharing stops at shutdown).
@@ -239,6 +246,7 @@ void SharedFilesPage::refresh() {
     keepPointer(rootItem, root);
     addChildren(rootItem, root);
     rootItem->setExpanded(true);
+    tree_->resizeColumnToContents(0);  // names are what the page is read by
     QTreeWidgetItem* again = focused ? findItem(tree_, focused) : nullptr;
     tree_->setCurrentItem(again ? again : rootItem);
     updateSwitch();
@@ -271,6 +279,7 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QtIcons& icons, QWidget* par
       tree_(new QTreeWidget(this)),
       progress_(new QProgressBar(this)) {
     setObjectName("pTransfer");
+    setFocusProxy(tree_);
     picture_->setObjectName("imTransfer");
     connect_->setObjectName("fspConnect");
     address_->setObjectName("FlatEdit1");
@@ -306,6 +315,14 @@ DataTransferPage::DataTransferPage(TarnuCore& core, QtIcons& icons, QWidget* par
 
     auto* downloadAction = addKeyAction(tree_, "Download1", "Download", {QKeySequence(Qt::Key_F5)});
     connect(downloadAction, &QAction::triggered, this, [this] { download(); });
+    // Return does what a double click does, so the page works without a mouse.
+    auto* openAction = addKeyAction(tree_, "OpenRemote", "Open",
+                                    {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    connect(openAction, &QAction::triggered, this, [this] { core_.sharing().open(focusedItem()); });
+    // Insert adds a server as the side bar's "Add server" does, without leaving the list.
+    auto* addServerAction =
+        addKeyAction(tree_, "AddServer1", "Add server", {QKeySequence(Qt::Key_Insert)});
+    connect(addServerAction, &QAction::triggered, this, [this] { addServer(); });
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QWidget::customContextMenuRequested, this, [=, this](const QPoint& at) {
         const RemoteItem* item = focusedItem();
@@ -330,6 +347,11 @@ DataTransferPage::~DataTransferPage() {
     core_.sharing().onTransferChanged = nullptr;
     core_.sharing().onProgress = nullptr;
     core_.sharing().onFolderProgress = nullptr;
+}
+
+void DataTransferPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    tree_->setFocus();
 }
 
 RemoteItem* DataTransferPage::focusedItem() const {
@@ -386,6 +408,7 @@ void DataTransferPage::refresh() {
         again->setExpanded(true);
     }
     updateConnection();
+    tree_->resizeColumnToContents(0);
 }
 
 void DataTransferPage::addServer() {

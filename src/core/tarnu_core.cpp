@@ -131,6 +131,8 @@ bool TarnuCore::settingsCommandLineAndFirstZuBook(const std::vector<std::string>
     try {
         settings_ = settingsStore_.read();
         addOptions_ = AddOptionsCopy(settings_);  // the dialog's copy is taken at start
+        sharing_.setServingPorts(static_cast<std::uint16_t>(settings_.controlPort),
+                                 static_cast<std::uint16_t>(settings_.filePort));
         hidden = settings_.runMin;
         if (settings_.loadArchOnStartup) {
             std::string zubook = path::usablePath(settings_.loadArch, userDataDir_);

@@ -18,6 +18,7 @@ constexpr std::string_view kGeneral = "General";
 constexpr std::string_view kDirectories = "Directories";
 constexpr std::string_view kFileOperations = "FFOperations";
 constexpr std::string_view kColumns = "Columns";
+constexpr std::string_view kSharing = "Sharing";
 // Column 5 is stored but never read back.
 constexpr int kColumnsRead = 5;
 
@@ -81,6 +82,11 @@ Settings readSettings(const IniFile& ini, const Settings& defaults) {
     for (int c = 0; c < kColumnsRead; ++c) {
         auto& width = s.columnWidths[static_cast<std::size_t>(c)];
         width = ini.readInteger(kColumns, std::to_string(c), width);
+    }
+    for (auto [key, member] : {std::pair{"ControlPort", &Settings::controlPort},
+                               std::pair{"FilePort", &Settings::filePort}}) {
+        const int port = ini.readInteger(kSharing, key, defaults.*member);
+        s.*member = port > 0 && port <= 65535 ? port : 0;
     }
     return s;
 }

@@ -42,6 +42,10 @@ struct Settings {
     bool ask = true;
     // "Columns"
     ColumnWidths columnWidths = kDefaultColumnWidths;
+    // "Sharing": the ports this copy listens on, 0 for the standard ones. Kept in the INI
+    // text by hand (no dialog edits them), so writeOptions leaves the section alone.
+    int controlPort = 0;
+    int filePort = 0;
 
     bool operator==(const Settings&) const = default;
 };
@@ -51,8 +55,9 @@ struct Settings {
 // else the program directory's "Download".
 Settings defaultSettings(const std::string& programDir, const std::string& homeDir);
 
-// Every key of the sections "General", "Directories", "FFOperations" and the widths of
-// columns 0 to 4, each with the default's value where the text lacks it.
+// Every key of the sections "General", "Directories", "FFOperations", "Sharing" and the
+// widths of columns 0 to 4, each with the default's value where the text lacks it. A port
+// outside 1 to 65535 reads as 0.
 Settings readSettings(const IniFile& ini, const Settings& defaults);
 // Writes the sections "General", "Directories" and "FFOperations"; other sections stay.
 void writeOptions(IniFile& ini, const Settings& settings);

@@ -7,8 +7,8 @@
 namespace tarnu {
 
 struct AddressProbes::Attempt {
-    Attempt(std::uint32_t probed, QObject* owner)
-        : address(probed), socket(new QTcpSocket(owner)), timer(new QTimer(owner)) {}
+    Attempt(ProbeTarget probed, QObject* owner)
+        : target(probed), socket(new QTcpSocket(owner)), timer(new QTimer(owner)) {}
     // The attempt may end inside a signal of its socket or timer: both go later.
     ~Attempt() {
         socket->disconnect();
@@ -18,7 +18,7 @@ struct AddressProbes::Attempt {
         socket->deleteLater();
         timer->deleteLater();
     }
-    std::uint32_t address;
+    ProbeTarget target;
     QTcpSocket* socket;
     QTimer* timer;
 };
@@ -41,9 +41,18 @@ void AddressProbes::scanRange(std::uint32_t first, std::uint32_t last) {
 }
 
 void AddressProbes::scanList(std::vector<std::uint32_t> addresses) {
+    std::vector<ProbeTarget> targets;
+    targets.reserve(addresses.size());
+    for (std::uint32_t address : addresses) {
+        targets.push_back({address, port_});
+    }
+    scanTargets(std::move(targets));
+}
+
+void AddressProbes::scanTargets(std::vector<ProbeTarget> targets) {
     stop();
     fromList_ = true;
-    list_ = std::move(addresses);
+    list_ = std::move(targets);
     listNext_ = 0;
     running_ = true;
     fill();
@@ -54,24 +63,25 @@ void AddressProbes::stop() {
     attempts_.clear();
 }
 
-std::optional<std::uint32_t> AddressProbes::next() {
+std::optional<ProbeTarget> AddressProbes::next() {
     if (fromList_) {
         return listNext_ < list_.size() ? std::optional(list_[listNext_++]) : std::nullopt;
     }
-    return rangeNext_ < rangeEnd_ ? std::optional(static_cast<std::uint32_t>(rangeNext_++))
-                                  : std::nullopt;
+    return rangeNext_ < rangeEnd_
+               ? std::optional(ProbeTarget{static_cast<std::uint32_t>(rangeNext_++), port_})
+               : std::nullopt;
 }
 
 void AddressProbes::fill() {
     while (running_ && attempts_.size() < parallel_) {
-        const auto address = next();
-        if (!address) {
+        const auto target = next();
+        if (!target) {
             break;
         }
         if (onProbing) {
-            onProbing(*address);
+            onProbing(target->address);
         }
-        auto attempt = std::make_unique<Attempt>(*address, &owner_);
+        auto attempt = std::make_unique<Attempt>(*target, &owner_);
         Attempt* raw = attempt.get();
         QObject::connect(raw->socket, &QTcpSocket::connected, raw->socket,
                          [this, raw] { settle(raw, true); });
@@ -82,7 +92,7 @@ void AddressProbes::fill() {
         raw->timer->setSingleShot(true);
         raw->timer->start(limit_);
         attempts_.push_back(std::move(attempt));
-        raw->socket->connectToHost(QHostAddress(*address), port_);
+        raw->socket->connectToHost(QHostAddress(target->address), target->port);
     }
     if (running_ && attempts_.empty()) {
         running_ = false;
@@ -98,10 +108,13 @@ void AddressProbes::settle(Attempt* attempt, bool reachable) {
     if (found == attempts_.end()) {
         return;
     }
-    const std::uint32_t address = attempt->address;
+    const ProbeTarget target = attempt->target;
     attempts_.erase(found);
     if (onResult) {
-        onResult(address, reachable);
+        onResult(target.address, reachable);
+    }
+    if (onTargetResult) {
+        onTargetResult(target, reachable);
     }
     fill();
 }

@@ -62,11 +62,11 @@ FileClient::StartResult FileClient::start(const std::string& directory, const st
     if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         return StartResult::CannotCreate;
     }
+    // Bytes already waiting came before this file was asked for: they are none of its.
+    socket_.readAll();
     file_ = std::move(file);
     announced_ = -1;
     received_ = 0;
-    // Bytes already waiting belong to this file: the two connections are not in step.
-    read();
     return StartResult::Started;
 }
 
@@ -83,6 +83,12 @@ void FileClient::setAnnouncedSize(std::int32_t size) {
 }
 
 void FileClient::read() {
+    if (!file_) {
+        // No file was asked for, so these bytes belong to none: a server that sends another
+        // client's file here, or the tail of a file that grew while it went out.
+        socket_.readAll();
+        return;
+    }
     while (file_ && socket_.bytesAvailable() > 0) {
         const qint64 n = socket_.read(piece_.data(), kReadSize);
         if (n <= 0) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // The client's file connection: writes the bytes that arrive into the download file until
-// the announced size is reached. Bytes that come before the announcement are kept.
+// the announced size is reached. Bytes that come before the announcement are kept; bytes
+// that come while no file is asked for are dropped.
 
 #include <QFile>
 #include <QHostAddress>

@@ -25,9 +25,14 @@ bool FileServer::listen(const QHostAddress& address, std::uint16_t port) {
 
 void FileServer::close() {
     listener_.close();
+    closeConnection();
+}
+
+void FileServer::closeConnection() {
     releaseSource();
     if (QTcpSocket* socket = connection_) {
         connection_ = nullptr;
+        socket->disconnect();
         socket->abort();
         socket->deleteLater();
     }
@@ -35,6 +40,10 @@ void FileServer::close() {
 
 bool FileServer::hasConnection() const {
     return connection_ && connection_->state() == QAbstractSocket::ConnectedState;
+}
+
+QHostAddress FileServer::peerAddress() const {
+    return connection_ ? connection_->peerAddress() : QHostAddress();
 }
 
 void FileServer::accept() {
@@ -55,6 +64,9 @@ void FileServer::accept() {
         });
         // The client never writes here; anything it sends is dropped unread.
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
+        if (onConnected) {
+            onConnected();
+        }
     }
 }
 

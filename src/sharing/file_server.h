@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,7 +28,13 @@ public:
     bool isListening() const { return listener_.isListening(); }
     std::uint16_t port() const { return listener_.serverPort(); }
     bool hasConnection() const;
+    QHostAddress peerAddress() const;
+    // Drops the connection (and the file going out on it); the listener stays open.
+    void closeConnection();
     bool sending() const { return source_ != nullptr; }
+
+    // A connection was taken as the file connection.
+    std::function<void()> onConnected;
 
     enum class SendResult { Started, Busy, NoConnection, CannotOpen };
     // Starts sending the file; an earlier file still going out keeps the connection.

@@ -20,6 +20,10 @@ std::string dottedAddress(const QHostAddress& address) {
     return (isV4 ? QHostAddress(v4) : address).toString().toStdString();
 }
 
+bool sameHost(const QHostAddress& a, const QHostAddress& b) {
+    return a.isEqual(b, QHostAddress::TolerantConversion);
+}
+
 std::int64_t sizeOnDisk(std::string_view path) {
     const QFileInfo info(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
     return info.isFile() ? info.size() : -1;
@@ -32,6 +36,7 @@ Server::Server(const SharedTree& shared, MessageSource& messages, SharingLog& lo
     QObject::connect(&listener_, &QTcpServer::newConnection, &listener_, [this] { accept(); });
     QObject::connect(&sweeper_, &QTimer::timeout, &sweeper_, [this] { sweepIdle(); });
     setIdleLimit(idleLimit_);
+    files_.onConnected = [this] { fileOwner_ = newestFrom(files_.peerAddress()); };
 }
 
 Server::~Server() {
@@ -84,7 +89,12 @@ void Server::accept() {
         // A reply leaves as header and then listing; without this the listing waits for the
         // client's delayed acknowledgement of the header.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connections_[socket] = {{}, std::chrono::steady_clock::now()};
+        connections_[socket] = {{}, std::chrono::steady_clock::now(), ++accepted_};
+        // The file connection may be taken before its control connection.
+        if (!fileOwner_ && files_.hasConnection() &&
+            sameHost(files_.peerAddress(), socket->peerAddress())) {
+            fileOwner_ = socket;
+        }
         log_.add(logText(2) + dottedAddress(socket->peerAddress()));
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
         // An error or a close ends only that connection; the other clients keep theirs.
@@ -103,7 +113,24 @@ void Server::accept() {
     }
 }
 
+QTcpSocket* Server::newestFrom(const QHostAddress& address) const {
+    QTcpSocket* newest = nullptr;
+    std::uint64_t serial = 0;
+    for (const auto& [socket, connection] : connections_) {
+        if (connection.serial > serial && sameHost(socket->peerAddress(), address)) {
+            newest = socket;
+            serial = connection.serial;
+        }
+    }
+    return newest;
+}
+
 void Server::drop(QTcpSocket* socket) {
+    if (socket == fileOwner_) {
+        // Its file connection is of no use to anyone else, and would hold the one place.
+        fileOwner_ = nullptr;
+        files_.closeConnection();
+    }
     connections_.erase(socket);
     socket->disconnect();
     socket->abort();
@@ -170,16 +197,21 @@ void Server::sendListing(QTcpSocket* socket, ReplyKind kind, const Node* folder)
 
 void Server::sendFile(QTcpSocket* socket, const Node* item) {
     const std::string fullName(item->text(kSharedFullName));
-    const std::string announcement =
-        formatFileAnnouncement(fileNamePart(fullName), sizeOnDisk(fullName));
+    // Only on the asker's own file connection: another client would take the bytes for the
+    // file it asks for next.
+    const FileServer::SendResult result =
+        socket == fileOwner_ ? files_.sendFile(fullName) : FileServer::SendResult::NoConnection;
+    // A file that does not go out is announced with the size -1, which ends the download at
+    // the other side instead of leaving it waiting for bytes that never come.
+    const std::int64_t size = result == FileServer::SendResult::Started ? sizeOnDisk(fullName) : -1;
+    const std::string announcement = formatFileAnnouncement(fileNamePart(fullName), size);
     socket->write(announcement.data(), static_cast<qint64>(announcement.size()));
-    log_.add(logText(6) + shared_.displayPath(item));
-    const FileServer::SendResult result = files_.sendFile(fullName);
-    if (onError && (result == FileServer::SendResult::CannotOpen ||
-                    result == FileServer::SendResult::NoConnection)) {
-        onError(result == FileServer::SendResult::CannotOpen
-                    ? "Cannot open file " + fullName + " for sending"
-                    : "No file connection to send " + fullName + " on");
+    if (result == FileServer::SendResult::Started) {
+        log_.add(logText(6) + shared_.displayPath(item));
+    } else if (result == FileServer::SendResult::CannotOpen && onError) {
+        // The server's own file has gone: the user here is told. The other failures are
+        // the asking client's, which any peer could cause at will.
+        onError("Cannot open file " + fullName + " for sending");
     }
 }
 

@@ -42,6 +42,7 @@ public:
     std::uint16_t controlPort() const { return listener_.serverPort(); }
     std::uint16_t filePort() const { return files_.port(); }
     std::size_t connectionCount() const { return connections_.size(); }
+    bool hasFileConnection() const { return files_.hasConnection(); }
     // The last listing sent, until the client acknowledges it.
     const std::string& pendingReply() const { return pending_; }
 
@@ -50,13 +51,14 @@ public:
     // A control connection silent for this long is closed.
     void setIdleLimit(std::chrono::milliseconds limit);
 
-    // A file that was announced but cannot be sent; the text is for the user.
+    // A shared file that cannot be read for sending; the text is for the user.
     std::function<void(const std::string&)> onError;
 
 private:
     struct Connection {
         std::string buffer;
         std::chrono::steady_clock::time_point lastHeard;
+        std::uint64_t serial = 0;  // order of acceptance
     };
 
     void accept();
@@ -65,6 +67,7 @@ private:
     void sendListing(QTcpSocket* socket, ReplyKind kind, const Node* folder);
     void sendFile(QTcpSocket* socket, const Node* item);
     void drop(QTcpSocket* socket);
+    QTcpSocket* newestFrom(const QHostAddress& address) const;
     void sweepIdle();
     std::string logText(int line) { return messages_.message(kServerLogTable, line); }
 
@@ -75,6 +78,11 @@ private:
     FileServer files_;
     std::map<QTcpSocket*, Connection> connections_;
     std::string pending_;
+    // The control connection whose client opened the file connection: file bytes go out
+    // only at its request. Told apart by the peer's address; among connections from one
+    // address, the newest.
+    QTcpSocket* fileOwner_ = nullptr;
+    std::uint64_t accepted_ = 0;
     std::size_t maxConnections_ = 64;
     std::chrono::milliseconds idleLimit_{std::chrono::minutes(30)};
     QTimer sweeper_;

@@ -56,6 +56,50 @@ std::optional<std::uint32_t> parseDottedQuad(std::string_view text) {
     return address;
 }
 
+namespace {
+
+std::optional<std::uint16_t> parsePort(std::string_view text) {
+    unsigned value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size() ||
+        value == 0 || value > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(value);
+}
+
+}  // namespace
+
+std::optional<ServerAddress> parseServerAddress(std::string_view text,
+                                                std::uint16_t defaultControlPort,
+                                                std::uint16_t defaultFilePort) {
+    const std::size_t colon = text.find(':');
+    const auto address = parseDottedQuad(text.substr(0, colon));
+    if (!address) {
+        return std::nullopt;
+    }
+    if (colon == std::string_view::npos) {
+        return ServerAddress{*address, defaultControlPort, defaultFilePort};
+    }
+    const std::string_view ports = text.substr(colon + 1);
+    const std::size_t second = ports.find(':');
+    const auto control = parsePort(ports.substr(0, second));
+    if (!control) {
+        return std::nullopt;
+    }
+    if (second == std::string_view::npos) {
+        if (*control == 65535) {
+            return std::nullopt;  // no port after it
+        }
+        return ServerAddress{*address, *control, static_cast<std::uint16_t>(*control + 1)};
+    }
+    const auto file = parsePort(ports.substr(second + 1));
+    if (!file) {
+        return std::nullopt;
+    }
+    return ServerAddress{*address, *control, *file};
+}
+
 std::string formatDottedQuad(std::uint32_t address) {
     return std::to_string(address >> 24) + "." + std::to_string(address >> 16 & 0xFF) + "." +
            std::to_string(address >> 8 & 0xFF) + "." + std::to_string(address & 0xFF);

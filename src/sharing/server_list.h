@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sharing/protocol.h"
+
 namespace tarnu {
 
 inline constexpr std::string_view kServerListFile = "Data/FavServers.fs";
@@ -26,5 +28,18 @@ std::string addressPart(std::string_view caption);
 // significant byte.
 std::optional<std::uint32_t> parseDottedQuad(std::string_view text);
 std::string formatDottedQuad(std::uint32_t address);
+
+// Where a server entry's address part leads. Plain addresses, all that older lists hold, use
+// the default ports; "A.B.C.D:PORT" names the control port, and the file port is the next
+// one, as with the defaults; "A.B.C.D:PORT:FILEPORT" names both. Ports run from 1 to 65535.
+struct ServerAddress {
+    std::uint32_t address = 0;
+    std::uint16_t controlPort = kControlPort;
+    std::uint16_t filePort = kFilePort;
+    bool operator==(const ServerAddress&) const = default;
+};
+std::optional<ServerAddress> parseServerAddress(std::string_view text,
+                                                std::uint16_t defaultControlPort = kControlPort,
+                                                std::uint16_t defaultFilePort = kFilePort);
 
 }  // namespace tarnu

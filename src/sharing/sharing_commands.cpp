@@ -28,7 +28,9 @@ SharingCommands::SharingCommands(SharedTree& shared, IconCache& icons, MessageSo
       ui_(ui),
       setup_(std::move(setup)),
       server_(shared, messages, log_),
-      checks_(setup_.controlPort) {
+      checks_(setup_.controlPort),
+      servingControlPort_(setup_.controlPort),
+      servingFilePort_(setup_.filePort) {
     server_.onError = [this](const std::string& text) { ui_.showError(text); };
     client_.onConnected = [this] {
         if (RemoteItem* entry = entryFor(connectedAddress_)) {
@@ -62,9 +64,10 @@ SharingCommands::SharingCommands(SharedTree& shared, IconCache& icons, MessageSo
     };
     client_.files().onProgress = client_.onProgress;
     followFolderDownload();
-    checks_.onResult = [this](std::uint32_t address, bool reachable) {
+    checks_.onTargetResult = [this](const ProbeTarget& target, bool reachable) {
         for (auto& entry : servers_) {
-            if (parseDottedQuad(addressPart(entry->caption)) == address) {
+            const auto server = serverAddress(*entry);
+            if (server && server->address == target.address && server->controlPort == target.port) {
                 entry->state = reachable ? kStateReachable : kStateUnreachable;
             }
         }
@@ -127,10 +130,25 @@ void SharingCommands::deleteShared(Node* focused, TZLBArchive& archive,
 void SharingCommands::toggleSharing() {
     if (server_.isListening()) {
         server_.stop();
-    } else if (!server_.start(setup_.bindAddress, setup_.controlPort, setup_.filePort)) {
-        ui_.showError("Cannot listen on ports " + std::to_string(setup_.controlPort) + " and " +
-                      std::to_string(setup_.filePort));
+    } else if (!server_.start(setup_.bindAddress, servingControlPort_, servingFilePort_)) {
+        ui_.showError("Cannot listen on ports " + std::to_string(servingControlPort_) + " and " +
+                      std::to_string(servingFilePort_));
     }
+}
+
+void SharingCommands::setServingPorts(std::uint16_t controlPort, std::uint16_t filePort) {
+    if (controlPort == 0) {
+        servingControlPort_ = setup_.controlPort;
+        servingFilePort_ = setup_.filePort;
+        return;
+    }
+    servingControlPort_ = controlPort;
+    // 65535 has no port after it; listening then fails with both ports named.
+    servingFilePort_ = filePort != 0 ? filePort : static_cast<std::uint16_t>(controlPort + 1);
+}
+
+std::optional<ServerAddress> SharingCommands::serverAddress(const RemoteItem& entry) const {
+    return parseServerAddress(addressPart(entry.caption), setup_.controlPort, setup_.filePort);
 }
 
 std::string SharingCommands::serverListPath() const {
@@ -190,17 +208,17 @@ void SharingCommands::connect(RemoteItem* entry) {
         return;
     }
     const std::string address = addressPart(entry->caption);
-    const auto numeric = parseDottedQuad(address);
-    if (!numeric) {
+    const auto server = serverAddress(*entry);
+    if (!server) {
         ui_.showError(address + " is not a valid IP address");
         return;
     }
-    if (!probe(QHostAddress(*numeric), setup_.controlPort)) {
+    if (!probe(QHostAddress(server->address), server->controlPort)) {
         ui_.showError(kServiceNotFound);
         return;
     }
     connectedAddress_ = address;
-    client_.connectTo(QHostAddress(*numeric), setup_.controlPort, setup_.filePort);
+    client_.connectTo(QHostAddress(server->address), server->controlPort, server->filePort);
 }
 
 void SharingCommands::open(RemoteItem* item) {
@@ -243,9 +261,18 @@ void SharingCommands::download(RemoteItem* item, const std::string& downloadDir)
         }
         return;
     }
-    if (client_.download(itemPath(item), directory, item->caption) ==
-        FileClient::StartResult::UnsafeName) {
-        ui_.showError("The file name " + item->caption + " is not allowed");
+    switch (client_.download(itemPath(item), directory, item->caption)) {
+        case FileClient::StartResult::UnsafeName:
+            ui_.showError("The file name " + item->caption + " is not allowed");
+            break;
+        case FileClient::StartResult::CannotCreate:
+            // A download directory that cannot be made or written must not look like a
+            // download that simply never arrives.
+            ui_.showError("Cannot create " +
+                          (std::filesystem::path(directory) / item->caption).string());
+            break;
+        default:
+            break;
     }
 }
 
@@ -277,15 +304,15 @@ void SharingCommands::reportFolderProgress(std::size_t ended, std::size_t known)
 }
 
 void SharingCommands::check() {
-    std::vector<std::uint32_t> addresses;
+    std::vector<ProbeTarget> targets;
     for (const auto& entry : servers_) {
-        if (const auto address = parseDottedQuad(addressPart(entry->caption))) {
-            addresses.push_back(*address);
+        if (const auto server = serverAddress(*entry)) {
+            targets.push_back({server->address, server->controlPort});
         } else {
             entry->state = kStateUnreachable;
         }
     }
-    checks_.scanList(std::move(addresses));
+    checks_.scanTargets(std::move(targets));
 }
 
 std::string SharingCommands::itemPath(const RemoteItem* item) {

@@ -21,6 +21,7 @@
 #include "sharing/client.h"
 #include "sharing/folder_download.h"
 #include "sharing/server.h"
+#include "sharing/server_list.h"
 
 namespace tarnu {
 
@@ -40,6 +41,8 @@ struct RemoteItem {
     bool isFolder() const { return parent && size.empty(); }
 };
 
+// The ports this copy listens on while sharing, which are also the ones a server entry
+// without ports is reached on.
 struct SharingSetup {
     std::string userDataDir;
     std::uint16_t controlPort = kControlPort;
@@ -59,6 +62,10 @@ public:
     // Removes the node and saves the shared tree into the ZuBook at once.
     void deleteShared(Node* focused, TZLBArchive& archive, const std::string& zubookPath);
     void toggleSharing();
+    // Listen on other ports than the setup's from the next start of sharing on; entries
+    // without ports still go to the setup's. A file port of 0 is the one after the control
+    // port; a control port of 0 keeps the setup's pair.
+    void setServingPorts(std::uint16_t controlPort, std::uint16_t filePort);
     bool sharing() const { return server_.isListening(); }
     SharingLog& log() { return log_; }
     Server& server() { return server_; }
@@ -91,6 +98,7 @@ private:
     std::string serverListPath() const;
     void saveServerList();
     RemoteItem* entryFor(const std::string& address);
+    std::optional<ServerAddress> serverAddress(const RemoteItem& entry) const;
     void fill(RemoteItem* parent, const std::vector<ListingEntry>& entries);
     void followFolderDownload();
     void reportFolderProgress(std::size_t ended, std::size_t known);
@@ -110,6 +118,8 @@ private:
     RemoteItem* browsing_ = nullptr;
     // When the user last asked for a folder listing that has not come yet.
     std::optional<std::chrono::steady_clock::time_point> listingAsked_;
+    std::uint16_t servingControlPort_;
+    std::uint16_t servingFilePort_;
 };
 
 }  // namespace tarnu

@@ -77,16 +77,20 @@ TEST_F(SettingsTest, ColumnWidthsSurviveOkAndOkSurvivesColumnWidths) {
 TEST_F(SettingsTest, OtherSectionsAndUnreadableValuesAreHandled) {
     pack.writeEntry("Tarnu.ini",
                     "[General]\r\nCloseAsMin=yes\r\nRunMin=2\r\n[Plugins]\r\nx=1\r\n"
-                    "[Columns]\r\n0=wide\r\n1=300\r\n");
+                    "[Columns]\r\n0=wide\r\n1=300\r\n"
+                    "[Sharing]\r\nControlPort=40111\r\nFilePort=65536\r\n");
     Settings s = store.read();
     EXPECT_TRUE(s.closeAsMin) << "not a number: the default";
     EXPECT_TRUE(s.runMin) << "any non-zero integer is on";
     EXPECT_EQ(s.columnWidths[0], 150);
     EXPECT_EQ(s.columnWidths[1], 300);
+    EXPECT_EQ(s.controlPort, 40111);
+    EXPECT_EQ(s.filePort, 0) << "not a port: the standard one";
     store.save(s);
     const IniFile stored(*pack.readEntry("Tarnu.ini"));
     EXPECT_EQ(stored.readString("Plugins", "x", "?"), "1");
     EXPECT_EQ(stored.readString("Columns", "1", "?"), "300");
+    EXPECT_EQ(stored.readString("Sharing", "FilePort", "?"), "65536") << "the user's text stays";
 }
 
 TEST_F(SettingsTest, EntryWithoutColumnsGivesTheDefaultWidths) {

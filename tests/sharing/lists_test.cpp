@@ -30,6 +30,23 @@ TEST(ServerListTest, FileRoundTripAndAddresses) {
     }
 }
 
+TEST(ServerListTest, AddressesMayNameTheirPorts) {
+    const std::uint32_t local = 0x7F000001;
+    EXPECT_EQ(parseServerAddress("127.0.0.1"), (ServerAddress{local, kControlPort, kFilePort}));
+    EXPECT_EQ(parseServerAddress("127.0.0.1", 5000, 6000), (ServerAddress{local, 5000, 6000}));
+    // A control port alone has the file port after it, whatever the defaults.
+    EXPECT_EQ(parseServerAddress("127.0.0.1:40111", 5000, 6000),
+              (ServerAddress{local, 40111, 40112}));
+    EXPECT_EQ(parseServerAddress("127.0.0.1:40111:31012"), (ServerAddress{local, 40111, 31012}));
+    EXPECT_EQ(parseServerAddress(addressPart("127.0.0.1:1:65535 - a: b")),
+              (ServerAddress{local, 1, 65535}));
+    for (const char* bad : {"127.0.0.1:", "127.0.0.1:0", "127.0.0.1:65535", "127.0.0.1:65536",
+                            "127.0.0.1:40111:", "127.0.0.1:1:2:3", "127.0.0.1: 80", "127.0.0.1:+80",
+                            "127.0.0.1:80x", "fileserver:80", ":80", "127.0.0.256:80"}) {
+        EXPECT_FALSE(parseServerAddress(bad)) << bad;
+    }
+}
+
 TEST(FtpListTest, OutlineFormatAndItsFaults) {
     const std::vector<FtpServerEntry> entries = {
         {"192.0.2.5", "FTP file server", "Last check: unknown"},

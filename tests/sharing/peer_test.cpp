@@ -230,6 +230,56 @@ TEST_F(PeerTest, PartialDownloadsStayAndPiecesBeforeTheAnnouncementCount) {
     EXPECT_FALSE(std::filesystem::exists(dir / "escape"));
 }
 
+TEST_F(PeerTest, FileBytesGoOnlyToTheClientThatAsked) {
+    Client first;
+    connectClient(first);
+    ASSERT_TRUE(waitUntil([&] { return server.hasFileConnection(); }));
+    Client second;  // its file connection is closed at once: the first one holds the place
+    listing.reset();
+    connectClient(second);
+    std::optional<std::string> secondEnded;
+    second.files().onInterrupted = [&](const std::string& path) { secondEnded = path; };
+    std::vector<std::string> firstDone;
+    first.files().onFinished = [&](const std::string& path) { firstDone.push_back(path); };
+
+    // The second client's file cannot go out: it hears so instead of waiting for ever, and
+    // the bytes do not land on the first client's connection.
+    ASSERT_EQ(second.download("\\0\\0\\0", dir / "second", "big.bin"),
+              FileClient::StartResult::Started);
+    ASSERT_TRUE(waitUntil([&] { return secondEnded.has_value(); }));
+    ASSERT_EQ(first.download("\\0\\1", dir / "first", "a#b.txt"), FileClient::StartResult::Started);
+    ASSERT_TRUE(waitUntil([&] { return firstDone.size() == 1; }));
+    EXPECT_EQ(testing::readFile(dir / "first/a#b.txt"), "hash");
+
+    // Once the first client leaves, its file connection goes with it and the place is free.
+    first.reset();
+    second.reset();
+    Client third;
+    listing.reset();
+    connectClient(third);
+    third.files().onFinished = [&](const std::string& path) { firstDone.push_back(path); };
+    ASSERT_EQ(third.download("\\0\\0\\0", dir / "third", "big.bin"),
+              FileClient::StartResult::Started);
+    ASSERT_TRUE(waitUntil([&] { return firstDone.size() == 2; }));
+    EXPECT_EQ(testing::readFile(dir / "third/big.bin"), pattern(100000));
+}
+
+TEST_F(PeerTest, AFileGoneFromDiskEndsTheDownloadAndTellsTheServersUser) {
+    std::filesystem::remove(dir / "share/a#b.txt");
+    Client client;
+    connectClient(client);
+    ASSERT_TRUE(waitUntil([&] { return server.hasFileConnection(); }));
+    std::vector<std::string> errors;
+    server.onError = [&](const std::string& text) { errors.push_back(text); };
+    bool ended = false;
+    client.files().onInterrupted = [&](const std::string&) { ended = true; };
+    ASSERT_EQ(client.download("\\0\\1", dir / "down", "a#b.txt"), FileClient::StartResult::Started);
+    ASSERT_TRUE(waitUntil([&] { return ended; }));  // not left waiting for bytes
+    EXPECT_EQ(errors, (std::vector<std::string>{"Cannot open file " + (dir / "share/a#b.txt") +
+                                                " for sending"}));
+    EXPECT_FALSE(client.files().downloading());
+}
+
 TEST(ProbeTest, AnswersWithinTheLimit) {
     QCoreApplication app(appArgc, appArgv);
     QTcpServer listening;

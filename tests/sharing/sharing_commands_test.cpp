@@ -129,5 +129,55 @@ TEST_F(SharingCommandsTest, ServerListConnectBrowseAndDownload) {
     EXPECT_FALSE(commands.sharing());
 }
 
+TEST_F(SharingCommandsTest, EntriesWithPortsAndServingPortsFromSettings) {
+    std::filesystem::create_directories(dir / "share");
+    testing::writeFile(dir / "share/f.txt", "bytes");
+    shareDiskFolder(shared, shared.root(), dir / "share");
+    const std::uint16_t serving = freePort();
+    const std::uint16_t servingFiles = freePort();
+    commands.setServingPorts(serving, servingFiles);
+    commands.toggleSharing();
+    ASSERT_TRUE(commands.sharing());
+    // Something else answers on the setup's control port, where plain entries go.
+    QTcpServer standard;
+    ASSERT_TRUE(standard.listen(QHostAddress::LocalHost, controlPort));
+    const std::string ported =
+        "127.0.0.1:" + std::to_string(serving) + ":" + std::to_string(servingFiles);
+    commands.addServer(ported, "ported");
+    commands.addServer("127.0.0.1", "plain");
+    commands.addServer("127.0.0.1:" + std::to_string(freePort()), "nobody");
+    commands.loadServerList();
+    const auto& servers = commands.servers();
+    for (const auto& entry : servers) {
+        entry->state = kStateNone;
+    }
+    commands.check();
+    ASSERT_TRUE(waitUntil([&] {
+        return std::ranges::none_of(servers, [](const auto& e) { return e->state == kStateNone; });
+    }));
+    EXPECT_EQ(servers[0]->state, kStateReachable);
+    EXPECT_EQ(servers[1]->state, kStateReachable);
+    EXPECT_EQ(servers[2]->state, kStateUnreachable);
+
+    RemoteItem* entry = servers[0].get();
+    commands.connect(entry);
+    ASSERT_TRUE(waitUntil([&] { return entry->children.size() == 1; }));
+    RemoteItem* share = entry->children[0].get();
+    commands.open(share);
+    ASSERT_TRUE(waitUntil([&] { return share->children.size() == 1; }));
+    // A download directory that cannot be made is said so, not left to look like a slow
+    // download.
+    testing::writeFile(dir / "blocker", "a file where the directory should go");
+    commands.download(share->children[0].get(), dir / "blocker/down");
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ui.errors[0], "Cannot create " + (dir / "blocker/down/f.txt"));
+    EXPECT_FALSE(commands.client().files().downloading());
+    bool finished = false;
+    commands.client().files().onFinished = [&](const std::string&) { finished = true; };
+    commands.download(share->children[0].get(), "Downloads");
+    ASSERT_TRUE(waitUntil([&] { return finished; }));
+    EXPECT_EQ(testing::readFile(dir / "Downloads/f.txt"), "bytes");
+}
+
 }  // namespace
 }  // namespace tarnu

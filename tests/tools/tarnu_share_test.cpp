@@ -93,6 +93,13 @@ TEST_F(TarnuShareTest, ServesFoldersToListAndGet) {
     // A path past the last item names nothing.
     EXPECT_EQ(run("get", {"127.0.0.1", "\\0\\7", QString::fromStdString(dir / "down")}).exit, 1);
     EXPECT_EQ(run("ls", {"127.0.0.1", "\\7"}).exit, 1);
+    // The ports may come with the address, as a server list entry gives them; they win over
+    // the options.
+    const QString ported = "127.0.0.1:" + portOptions[1] + ":" + portOptions[3];
+    portOptions = {"--port", "1", "--file-port", "1"};
+    EXPECT_EQ(run("ls", {ported}).out, root.out);
+    EXPECT_EQ(run("get", {ported, "\\0\\1", QString::fromStdString(dir / "down")}).exit, 0);
+    EXPECT_EQ(testing::readFile(dir / "down/notes.txt"), "notes");
     stopServer();
 }
 

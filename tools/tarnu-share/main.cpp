@@ -19,6 +19,7 @@
 #include "platform/linux/signal_watcher.h"
 #include "remote.h"
 #include "sharing/server.h"
+#include "sharing/server_list.h"
 #include "sharing/shared_listing.h"
 
 namespace {
@@ -31,7 +32,8 @@ constexpr const char* kUsage =
     "       tarnu-share ls [--port N] [--file-port M] HOST [PATH]\n"
     "       tarnu-share get [--port N] [--file-port M] HOST PATH [DIR]\n"
     "PATH names an item by positions: \\0\\1 (quoted) or /0/1; get on a folder fetches all of it.\n"
-    "Ports 0 pick free ports; the log names the ones in use.\n";
+    "Ports 0 pick free ports; the log names the ones in use. HOST may name its ports as a\n"
+    "server list entry does: 192.0.2.7:PORT (file port PORT+1) or 192.0.2.7:PORT:FILE-PORT.\n";
 
 // The server's log lines, in the order of the log table.
 class LogTexts final : public MessageSource {
@@ -133,6 +135,14 @@ int serve(const Options& options) {
     return code;
 }
 
+// An address with ports as the server list writes them, or any address on the options' ports.
+share::Remote remoteFor(const std::string& host, const Options& options) {
+    if (const auto server = parseServerAddress(host, options.controlPort, options.filePort)) {
+        return {QHostAddress(server->address), server->controlPort, server->filePort};
+    }
+    return {QHostAddress(QString::fromStdString(host)), options.controlPort, options.filePort};
+}
+
 int runClient(const std::string& command, const Options& options) {
     const auto& operands = options.operands;
     const std::size_t most = command == "ls" ? 2 : 3;
@@ -141,8 +151,7 @@ int runClient(const std::string& command, const Options& options) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    share::Remote remote{QHostAddress(QString::fromStdString(operands[0])), options.controlPort,
-                         options.filePort};
+    const share::Remote remote = remoteFor(operands[0], options);
     if (remote.address.isNull()) {
         std::fprintf(stderr, "tarnu-share: %s is not a valid IP address\n", operands[0].c_str());
         return 2;
