@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 
 #include <QDockWidget>
+#include <QTimer>
 
 #include "common/error.h"
 
@@ -29,12 +30,15 @@ void TfrmMain::tabChanged(int tab) {
         }
     }
     QWidget* page = tabs_->widget(tab);
-    // The page was still disabled when it was shown, and the one that had the keyboard is
-    // disabled now: give the keyboard to the new page's tree, so Ctrl+Tab goes on at once.
-    if (tab == 0) {
-        tree_->setFocus(Qt::TabFocusReason);
-    } else if (page && page->focusProxy()) {
-        page->setFocus(Qt::TabFocusReason);
+    // The page was still disabled when it was shown, and the tab widget keeps the keyboard on
+    // its tab bar after Ctrl+Tab: once the switch is over, the new page's tree takes it.
+    QWidget* keyboard = tab == 0 ? tree_ : (page ? page->focusProxy() : nullptr);
+    if (keyboard) {
+        QTimer::singleShot(0, keyboard, [keyboard] {
+            if (keyboard->isVisible()) {
+                keyboard->setFocus(Qt::TabFocusReason);
+            }
+        });
     }
     if (tab == 0) {
         commentPanel_->setVisible(actions_.showComments->isChecked() && core_.document().isOpen());
