@@ -134,7 +134,7 @@ SharedFilesPage::SharedFilesPage(TarnuCore& core, QtIcons& icons, QWidget* paren
       tree_(new QTreeWidget(this)),
       path_(new QLabel(this)) {
     setObjectName("pShared");
-    setFocusProxy(tree_);
+    setFocusProxy(tree_);  // the tab switch gives the page's tree the keyboard
     picture_->setObjectName("imShared");
     switch_->setObjectName("sbStartServer");
     log_->setObjectName("ListBox2");
@@ -183,12 +183,6 @@ SharedFilesPage::SharedFilesPage(TarnuCore& core, QtIcons& icons, QWidget* paren
             [this] { core_.sharing().log().clear(); });
     core_.sharing().log().onChanged = [this] { refreshLog(); };
     refresh();
-}
-
-// The tree has the keyboard when the tab is shown, as the ZuBook's tree has at start.
-void SharedFilesPage::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    tree_->setFocus();
 }
 
 // The core outlives the page and may still log (sharing stops at shutdown).
@@ -347,11 +341,6 @@ DataTransferPage::~DataTransferPage() {
     core_.sharing().onTransferChanged = nullptr;
     core_.sharing().onProgress = nullptr;
     core_.sharing().onFolderProgress = nullptr;
-}
-
-void DataTransferPage::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    tree_->setFocus();
 }
 
 RemoteItem* DataTransferPage::focusedItem() const {

@@ -35,9 +35,6 @@ public:
     // The page's tab caption follows the sharing state.
     std::function<void(const QString&)> onTabCaption;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     Node* focusedNode() const;
     void addFolder();
@@ -71,9 +68,6 @@ public:
     QLineEdit* addressField() const { return address_; }
 
     std::function<void(const QString&)> onTabCaption;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     RemoteItem* focusedItem() const;

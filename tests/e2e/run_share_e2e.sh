@@ -86,25 +86,19 @@ keys() {
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
     xdotool key --clearmodifiers --delay 150 "$@"
 }
-# context_menu WINDOW-REGEX X Y: a right click at X,Y inside the window. The trees open their
-# context menus only for the mouse.
-context_menu() {
-    local window x y
-    window=$(xdotool search --onlyvisible --name "$1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    x=$((X + $2))
-    y=$((Y + $3))
-    xdotool windowraise "$window"
-    xdotool mousemove "$x" "$y" click 3
-    wait_window '^Tarnu$' --onlyvisible || true  # the menu's window takes the program's name
-}
-# click_at WINDOW-REGEX X Y: a left click at X,Y inside the window.
+# click_at WINDOW-REGEX X Y [BUTTON]: a click (left unless told) at X,Y inside the window.
 click_at() {
     local window
     window=$(xdotool search --onlyvisible --name "$1" | head -1)
     eval "$(xdotool getwindowgeometry --shell "$window")"
     xdotool windowraise "$window"
-    xdotool mousemove "$((X + $2))" "$((Y + $3))" click 1
+    xdotool mousemove "$((X + $2))" "$((Y + $3))" click "${4:-1}"
+}
+# context_menu WINDOW-REGEX X Y: a right click at X,Y inside the window. The trees open their
+# context menus only for the mouse.
+context_menu() {
+    click_at "$1" "$2" "$3" 3
+    wait_window '^Tarnu$' --onlyvisible || true  # the menu's window takes the program's name
 }
 # type_into TITLE TEXT: replaces the text of the focused field of that dialog.
 type_into() {
